@@ -1,0 +1,285 @@
+#include "PluginProcessor.h"
+#include "PluginEditor.h"
+#include "SharedBleedManager.h"
+
+#include <cmath>
+
+//==============================================================================
+namespace
+{
+    int truncateToInt (float value) noexcept
+    {
+        return std::isfinite (value) ? (int) juce::jlimit (-2.0e9f, 2.0e9f, value) : 0;
+    }
+
+    juce::String oneDecimal (float value, const char* unit)
+    {
+        return juce::String (value, 1) + unit;
+    }
+
+    /** The framework's own text-to-value, except that "nan" reads like text without a number:
+        a NaN would pass the range's clamping and snapping and end up in the project.
+    */
+    float valueFromText (const juce::String& text)
+    {
+        const auto value = text.getFloatValue();
+        return std::isnan (value) ? 0.0f : value;
+    }
+
+    std::unique_ptr<juce::AudioParameterFloat> makeParameter (const char* id, const char* name,
+                                                              juce::NormalisableRange<float> range, float defaultValue,
+                                                              std::function<juce::String (float, int)> valueToText)
+    {
+        return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 1 }, name, range, defaultValue,
+                                                            juce::AudioParameterFloatAttributes()
+                                                                .withLabel ({})
+                                                                .withCategory (juce::AudioProcessorParameter::genericParameter)
+                                                                .withStringFromValueFunction (std::move (valueToText))
+                                                                .withValueFromStringFunction (valueFromText));
+    }
+
+    float decibelsToGain (float decibels) noexcept
+    {
+        return decibels > -100.0f ? std::pow (10.0f, decibels * 0.05f) : 0.0f;
+    }
+
+    /** At the two lowest settings (shown "-inf") there is no floor at all. */
+    float floorGainFor (float maxAttenDb) noexcept
+    {
+        return maxAttenDb <= -59.5f ? 0.0f : decibelsToGain (maxAttenDb);
+    }
+
+    float gainToDisplayDecibels (float gain) noexcept
+    {
+        return gain > 0.0f ? juce::jmax (-60.0f, 20.0f * std::log10 (gain)) : -60.0f;
+    }
+}
+
+//==============================================================================
+ZIDodavAzaviduroProcessor::ParameterReader::ParameterReader (juce::AudioProcessorValueTreeState& state,
+                                                             const char* parameterID)
+    : value (state.getRawParameterValue (parameterID))
+{
+    jassert (value != nullptr);
+
+    if (auto* parameter = state.getParameter (parameterID))
+        defaultValue = parameter->convertFrom0to1 (parameter->getDefaultValue());
+}
+
+float ZIDodavAzaviduroProcessor::ParameterReader::get() const noexcept
+{
+    const auto v = value->load (std::memory_order_relaxed);
+    return std::isfinite (v) ? v : defaultValue;
+}
+
+//==============================================================================
+ZIDodavAzaviduroProcessor::ZIDodavAzaviduroProcessor()
+    : AudioProcessor (BusesProperties().withInput  ("Input",  juce::AudioChannelSet::stereo(), true)
+                                       .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      parameters (*this, nullptr, "Parameters", createParameterLayout())
+{
+    slotIndex = SharedBleedManager::getInstance().registerInstance();
+}
+
+ZIDodavAzaviduroProcessor::~ZIDodavAzaviduroProcessor()
+{
+    if (slotIndex >= 0)
+        SharedBleedManager::getInstance().unregisterInstance (slotIndex);
+}
+
+juce::AudioProcessorValueTreeState::ParameterLayout ZIDodavAzaviduroProcessor::createParameterLayout()
+{
+    using Range = juce::NormalisableRange<float>;
+
+    juce::AudioProcessorValueTreeState::ParameterLayout layout;
+
+    layout.add (makeParameter (ParameterIDs::rmsWindow, "RMS Window", Range (10.0f, 1000.0f, 1.0f, 0.5f), 300.0f,
+                               [] (float v, int) { return juce::String (truncateToInt (v)) + " ms"; }));
+
+    layout.add (makeParameter (ParameterIDs::bleedReject, "Bleed Rejection", Range (-30.0f, -3.0f, 0.5f, 1.0f), -12.0f,
+                               [] (float v, int) { return oneDecimal (v, " dB"); }));
+
+    layout.add (makeParameter (ParameterIDs::threshold, "Noise Floor", Range (-80.0f, 0.0f, 0.1f, 1.0f), -60.0f,
+                               [] (float v, int) { return oneDecimal (v, " dB"); }));
+
+    layout.add (makeParameter (ParameterIDs::smoothing, "Smoothing", Range (0.5f, 100.0f, 0.1f, 0.5f), 5.0f,
+                               [] (float v, int) { return oneDecimal (v, " ms"); }));
+
+    layout.add (makeParameter (ParameterIDs::weight, "Weight", Range (0.0f, 200.0f, 1.0f, 1.0f), 100.0f,
+                               [] (float v, int) { return juce::String (truncateToInt (v)) + " %"; }));
+
+    layout.add (makeParameter (ParameterIDs::maxAtten, "Max Attenuation", Range (-60.0f, 0.0f, 0.5f, 1.0f), -60.0f,
+                               [] (float v, int) { return v <= -59.5f ? juce::String ("-inf") : oneDecimal (v, " dB"); }));
+
+    return layout;
+}
+
+//==============================================================================
+const juce::String ZIDodavAzaviduroProcessor::getName() const    { return "Hestrel"; }
+
+float ZIDodavAzaviduroProcessor::onePoleCoefficient (float sampleRate, float timeMs) noexcept
+{
+    const auto timeInSamples = sampleRate * timeMs * 0.001f;
+
+    // A sample rate a host should never send (0, negative, NaN) means no smoothing, never an unstable filter.
+    return timeInSamples > 0.0f && std::isfinite (timeInSamples) ? std::exp (-1.0f / timeInSamples) : 0.0f;
+}
+
+void ZIDodavAzaviduroProcessor::updateCoefficients (float rmsWindowMs, float smoothingMs) noexcept
+{
+    const auto fs = (float) currentSampleRate;
+    rmsCoeff = onePoleCoefficient (fs, rmsWindowMs);
+    smoothingCoeff = onePoleCoefficient (fs, smoothingMs);
+}
+
+void ZIDodavAzaviduroProcessor::prepareToPlay (double sampleRate, int)
+{
+    currentSampleRate = sampleRate;
+    updateCoefficients (rmsWindowValue.get(), smoothingValue.get());
+    powerEnvelope = 0.0f;
+    appliedGain = 1.0f;
+}
+
+void ZIDodavAzaviduroProcessor::releaseResources() {}
+
+void ZIDodavAzaviduroProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    const juce::ScopedNoDenormals noDenormals;
+
+    if (slotIndex < 0)
+        return;
+
+    updateCoefficients (rmsWindowValue.get(), smoothingValue.get());
+    const auto bleedRejectDb = bleedRejectValue.get();
+    const auto thresholdDb = thresholdValue.get();
+    const auto thresholdGain = decibelsToGain (thresholdDb);
+    const auto weightFactor = weightValue.get() / 100.0f;
+    const auto floorGain = floorGainFor (maxAttenValue.get());
+
+    auto& manager = SharedBleedManager::getInstance();
+    const auto numChannels = buffer.getNumChannels();
+    const auto numSamples = buffer.getNumSamples();
+    auto* const* channels = buffer.getArrayOfWritePointers();
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        float sumOfSquares = 0.0f;
+
+        for (int ch = 0; ch < numChannels; ++ch)
+            sumOfSquares += channels[ch][i] * channels[ch][i];
+
+        const auto meanSquare = numChannels > 0 ? sumOfSquares / (float) numChannels : 0.0f;
+        const auto nextEnvelope = rmsCoeff * powerEnvelope + (1.0f - rmsCoeff) * meanSquare;
+
+        // A NaN, infinite or overflowing sample would otherwise poison the detector for good.
+        if (std::isfinite (nextEnvelope))
+            powerEnvelope = nextEnvelope;
+
+        const auto rms = std::sqrt (powerEnvelope);
+        manager.publishLevel (slotIndex, rms < thresholdGain ? SharedBleedManager::silentLevel : rms, weightFactor);
+
+        const auto target = juce::jmax (floorGain, manager.computeTargetGain (slotIndex, bleedRejectDb));
+        appliedGain = smoothingCoeff * appliedGain + (1.0f - smoothingCoeff) * target;
+
+        for (int ch = 0; ch < numChannels; ++ch)
+            channels[ch][i] *= appliedGain;
+    }
+
+    displayLevel.store (std::sqrt (powerEnvelope), std::memory_order_relaxed);
+    displayGain.store (appliedGain, std::memory_order_relaxed);
+    displayGainDb.store (gainToDisplayDecibels (appliedGain), std::memory_order_relaxed);
+    displayThresholdDb.store (thresholdDb, std::memory_order_relaxed);
+}
+
+double ZIDodavAzaviduroProcessor::getTailLengthSeconds() const    { return 0.0; }
+bool ZIDodavAzaviduroProcessor::acceptsMidi() const               { return false; }
+bool ZIDodavAzaviduroProcessor::producesMidi() const              { return false; }
+bool ZIDodavAzaviduroProcessor::isMidiEffect() const              { return false; }
+
+juce::AudioProcessorEditor* ZIDodavAzaviduroProcessor::createEditor()    { return new ZIDodavAzaviduroEditor (*this); }
+bool ZIDodavAzaviduroProcessor::hasEditor() const                        { return true; }
+
+int ZIDodavAzaviduroProcessor::getNumPrograms()                                 { return 1; }
+int ZIDodavAzaviduroProcessor::getCurrentProgram()                              { return 0; }
+void ZIDodavAzaviduroProcessor::setCurrentProgram (int)                         {}
+const juce::String ZIDodavAzaviduroProcessor::getProgramName (int)              { return {}; }
+void ZIDodavAzaviduroProcessor::changeProgramName (int, const juce::String&)    {}
+
+//==============================================================================
+void ZIDodavAzaviduroProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    const auto state = parameters.copyState();
+
+    if (const auto xml = state.createXml())
+        copyXmlToBinary (*xml, destData);
+}
+
+void ZIDodavAzaviduroProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr)
+        return;
+
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+
+    if (xml == nullptr || ! xml->hasTagName (parameters.state.getType()))
+        return;
+
+    auto loadedState = juce::ValueTree::fromXml (*xml);
+
+    if (! loadedState.isValid())
+        return;
+
+    appendMissingParameters (loadedState);
+    parameters.replaceState (loadedState);
+}
+
+/** Prepares a loaded tree so that binding it keeps what the user had:
+
+    - a parameter that the tree lacks gets a child holding its current value, after the loaded
+      ones (the framework would otherwise reset it to its default);
+    - a "value" that reads as NaN is dropped, so that parameter takes its default instead of
+      carrying a NaN into the engine and back into the project.
+*/
+void ZIDodavAzaviduroProcessor::appendMissingParameters (juce::ValueTree& loadedState) const
+{
+    static const juce::Identifier idProperty ("id"), valueProperty ("value");
+
+    for (auto child : loadedState)
+    {
+        const auto* valueText = child.getPropertyPointer (valueProperty);
+
+        if (valueText != nullptr && std::isnan ((double) *valueText)
+            && parameters.getParameter (child[idProperty].toString()) != nullptr)
+            child.removeProperty (valueProperty, nullptr);
+    }
+
+    for (auto* parameter : getParameters())
+    {
+        auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+
+        if (ranged == nullptr || loadedState.getChildWithProperty (idProperty, ranged->paramID).isValid())
+            continue;
+
+        juce::ValueTree child ("PARAM");
+        child.setProperty (idProperty, ranged->paramID, nullptr);
+        child.setProperty (valueProperty, parameters.getRawParameterValue (ranged->paramID)->load(), nullptr);
+        loadedState.appendChild (child, nullptr);
+    }
+}
+
+bool ZIDodavAzaviduroProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto input = layouts.getMainInputChannelSet();
+    const auto output = layouts.getMainOutputChannelSet();
+
+    if (input != output)
+        return false;
+
+    return input == juce::AudioChannelSet::mono() || input == juce::AudioChannelSet::stereo();
+}
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new ZIDodavAzaviduroProcessor();
+}

@@ -1,0 +1,215 @@
+#include "PluginProcessor.h"
+#include "SharedBleedManager.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace
+{
+    juce::MemoryBlock blobFrom (const juce::String& xmlText, std::optional<int> lengthField = {})
+    {
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        out.writeInt (0x21324356);
+        out.writeInt (lengthField.value_or ((int) xmlText.getNumBytesAsUTF8()));
+        out.write (xmlText.toRawUTF8(), xmlText.getNumBytesAsUTF8());
+        out.writeByte (0);
+        out.flush();
+        return block;
+    }
+
+    juce::String xmlWith (const juce::String& children, const juce::String& tag = "Parameters")
+    {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <" + tag + ">" + children + "</" + tag + ">";
+    }
+
+    juce::String param (const char* id, const char* value)
+    {
+        return juce::String ("<PARAM id=\"") + id + "\" value=\"" + value + "\"/>";
+    }
+
+    juce::MemoryBlock save (ZIDodavAzaviduroProcessor& p)
+    {
+        juce::MemoryBlock block;
+        p.getStateInformation (block);
+        return block;
+    }
+
+    void load (ZIDodavAzaviduroProcessor& p, const juce::MemoryBlock& block)
+    {
+        p.setStateInformation (block.getData(), (int) block.getSize());
+    }
+
+    juce::String xmlOf (const juce::MemoryBlock& blob)
+    {
+        return juce::String::fromUTF8 (static_cast<const char*> (blob.getData()) + 8, (int) blob.getSize() - 9);
+    }
+
+    float value (ZIDodavAzaviduroProcessor& p, const char* id)
+    {
+        return p.parameters.getRawParameterValue (id)->load();
+    }
+
+    void set (ZIDodavAzaviduroProcessor& p, const char* id, float plain)
+    {
+        auto* parameter = p.parameters.getParameter (id);
+        parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
+    }
+
+    const juce::String freshXml = xmlWith (param ("bleedReject", "-12.0") + param ("maxAtten", "-60.0")
+                                           + param ("rmsWindow", "300.0") + param ("smoothing", "5.0")
+                                           + param ("threshold", "-60.0") + param ("weight", "100.0"));
+}
+
+TEST (State, FreshInstanceSavesTheExactBlob)
+{
+    ZIDodavAzaviduroProcessor p;
+    const auto blob = save (p);
+
+    ASSERT_EQ (blob.getSize(), 291u);
+    const auto* bytes = static_cast<const juce::uint8*> (blob.getData());
+    const juce::uint8 header[] = { 0x56, 0x43, 0x32, 0x21, 0x1A, 0x01, 0x00, 0x00 };
+
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ (bytes[i], header[i]) << "byte " << i;
+
+    EXPECT_EQ (bytes[290], 0);
+    EXPECT_EQ (xmlOf (blob), freshXml);
+    EXPECT_EQ (blob, blobFrom (freshXml));
+}
+
+TEST (State, SaveLoadSaveGivesTheSameBytesAndValues)
+{
+    ZIDodavAzaviduroProcessor a;
+    set (a, "rmsWindow", 123.0f);
+    set (a, "bleedReject", -20.5f);
+    set (a, "threshold", -47.3f);
+    set (a, "smoothing", 25.4f);
+    set (a, "weight", 37.0f);
+    set (a, "maxAtten", -18.5f);
+    const auto first = save (a);
+
+    ZIDodavAzaviduroProcessor b;
+    load (b, first);
+    EXPECT_EQ (save (b), first);
+
+    for (const auto* id : { "rmsWindow", "bleedReject", "threshold", "smoothing", "weight", "maxAtten" })
+        EXPECT_EQ (value (b, id), value (a, id)) << id;
+
+    // The parameter holds the float 25.4 widened to double, which is not written as "25.4".
+    EXPECT_FALSE (xmlOf (first).contains ("\"25.4\""));
+}
+
+TEST (State, RejectedBlobsChangeNothing)
+{
+    ZIDodavAzaviduroProcessor p;
+    set (p, "rmsWindow", 500.0f);
+    const auto before = save (p);
+
+    const auto goodText = xmlWith (param ("rmsWindow", "20"));
+    auto wrongMagic = blobFrom (goodText);
+    static_cast<char*> (wrongMagic.getData())[0] = 'X';
+
+    const std::vector<std::pair<const char*, juce::MemoryBlock>> blobs {
+        { "empty",         {} },
+        { "eight bytes",   juce::MemoryBlock (blobFrom (goodText).getData(), 8) },
+        { "wrong magic",   wrongMagic },
+        { "zero length",   blobFrom (goodText, 0) },
+        { "negative",      blobFrom (goodText, (int) 0xFFFFFFFBu) },
+        { "cut end tag",   blobFrom (goodText.dropLastCharacters (13)) },
+        { "cut in child",  blobFrom (goodText.dropLastCharacters (20)) },
+        { "cut in half",   blobFrom (goodText.substring (0, goodText.length() / 2)) },
+        { "not xml",       blobFrom ("just some words") },
+        { "empty text",    blobFrom ("", 1) },
+        { "other root",    blobFrom (xmlWith (param ("rmsWindow", "20"), "Settings")) },
+    };
+
+    for (const auto& [name, blob] : blobs)
+    {
+        load (p, blob);
+        EXPECT_EQ (value (p, "rmsWindow"), 500.0f) << name;
+        EXPECT_EQ (save (p), before) << name;
+    }
+
+    p.setStateInformation (nullptr, 100);
+    EXPECT_EQ (save (p), before);
+}
+
+TEST (State, LoadedValuesAreClampedSnappedOrDefaulted)
+{
+    struct Case { const char* name; juce::String children; const char* id; float expected; };
+    const Case cases[] = {
+        { "clamped",        param ("rmsWindow", "5000"),          "rmsWindow",   1000.0f },
+        { "snapped",        param ("bleedReject", "-12.26"),      "bleedReject", -12.5f },
+        { "no value",       "<PARAM id=\"rmsWindow\"/>",          "rmsWindow",   300.0f },
+        { "nan value",      param ("rmsWindow", "nan"),           "rmsWindow",   300.0f },
+        { "no number",      param ("weight", "loud"),             "weight",      0.0f },
+        { "inf value",      param ("smoothing", "inf"),           "smoothing",   100.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        ZIDodavAzaviduroProcessor p;
+        set (p, c.id, juce::String (c.id) == "weight" ? 150.0f : -20.0f);
+        set (p, "rmsWindow", 700.0f);
+        load (p, blobFrom (xmlWith (c.children)));
+        EXPECT_FLOAT_EQ (value (p, c.id), c.expected) << c.name;
+        EXPECT_TRUE (std::isfinite (value (p, c.id))) << c.name;
+    }
+}
+
+TEST (State, MissingParameterKeepsItsValueAndIsAppended)
+{
+    ZIDodavAzaviduroProcessor p;
+    set (p, "weight", 150.0f);
+    load (p, blobFrom (xmlWith (param ("rmsWindow", "450") + param ("maxAtten", "-6"))));
+
+    EXPECT_FLOAT_EQ (value (p, "weight"), 150.0f);
+    EXPECT_FLOAT_EQ (value (p, "rmsWindow"), 450.0f);
+    EXPECT_FLOAT_EQ (value (p, "maxAtten"), -6.0f);
+
+    const auto tree = p.parameters.copyState();
+    ASSERT_EQ (tree.getNumChildren(), 6);
+    EXPECT_EQ (tree.getChild (0)["id"].toString(), "rmsWindow");
+    EXPECT_EQ (tree.getChild (1)["id"].toString(), "maxAtten");
+
+    bool weightAfterLoaded = false;
+    for (int i = 2; i < 6; ++i)
+        weightAfterLoaded |= tree.getChild (i)["id"].toString() == "weight";
+
+    EXPECT_TRUE (weightAfterLoaded);
+}
+
+TEST (State, ForeignContentAndLoadedTextsSurviveTheNextSave)
+{
+    ZIDodavAzaviduroProcessor p;
+    const auto children = param ("rmsWindow", "300") + "<EXTRA note=\"keep me\"/>"
+                          + param ("futureKnob", "3.5") + param ("weight", "5000");
+    load (p, blobFrom (xmlWith (children, "parameters")));
+
+    EXPECT_FLOAT_EQ (value (p, "weight"), 200.0f);
+    const auto saved = xmlOf (save (p));
+
+    EXPECT_TRUE (saved.contains ("<parameters>")) << saved;
+    EXPECT_TRUE (saved.contains (param ("rmsWindow", "300"))) << saved;
+    EXPECT_TRUE (saved.contains ("<EXTRA note=\"keep me\"/>")) << saved;
+    EXPECT_TRUE (saved.contains (param ("futureKnob", "3.5"))) << saved;
+    EXPECT_TRUE (saved.contains (param ("weight", "200.0"))) << saved;
+}
+
+TEST (State, LengthFieldBeyondTheDataUsesWhatIsThere)
+{
+    ZIDodavAzaviduroProcessor p;
+    load (p, blobFrom (xmlWith (param ("rmsWindow", "77")), 100000));
+    EXPECT_FLOAT_EQ (value (p, "rmsWindow"), 77.0f);
+}
+
+TEST (State, LoadingKeepsTheSlot)
+{
+    ZIDodavAzaviduroProcessor p;
+    const auto slot = p.slotIndex;
+    load (p, blobFrom (freshXml));
+    EXPECT_EQ (p.slotIndex, slot);
+    EXPECT_EQ (SharedBleedManager::getInstance().getActiveCount(), 1);
+}
