@@ -3,6 +3,7 @@
 
 find_package (PkgConfig REQUIRED)
 pkg_check_modules (HESTREL_CODECS REQUIRED IMPORTED_TARGET flac vorbis vorbisenc vorbisfile ogg)
+pkg_check_modules (HESTREL_IMAGE_LIBS REQUIRED IMPORTED_TARGET libpng libjpeg zlib)
 
 add_library (hestrel_host_juce STATIC)
 
@@ -13,6 +14,7 @@ target_link_libraries (hestrel_host_juce
         juce::juce_gui_extra
     PUBLIC
         PkgConfig::HESTREL_CODECS
+        PkgConfig::HESTREL_IMAGE_LIBS
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags)
 
