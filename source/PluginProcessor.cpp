@@ -135,7 +135,11 @@ void ZIDodavAzaviduroProcessor::updateCoefficients (float rmsWindowMs, float smo
 void ZIDodavAzaviduroProcessor::prepareToPlay (double sampleRate, int)
 {
     currentSampleRate = sampleRate;
-    updateCoefficients (rmsWindowValue.get(), smoothingValue.get());
+
+    const auto rmsWindowMs = rmsWindowValue.get();
+    const auto smoothingMs = smoothingValue.get();
+    updateCoefficients (rmsWindowMs, smoothingMs);
+
     powerEnvelope = 0.0f;
     appliedGain = 1.0f;
 }
@@ -149,7 +153,10 @@ void ZIDodavAzaviduroProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
     if (slotIndex < 0)
         return;
 
-    updateCoefficients (rmsWindowValue.get(), smoothingValue.get());
+    const auto rmsWindowMs = rmsWindowValue.get();
+    const auto smoothingMs = smoothingValue.get();
+    updateCoefficients (rmsWindowMs, smoothingMs);
+
     const auto bleedRejectDb = bleedRejectValue.get();
     const auto thresholdDb = thresholdValue.get();
     const auto thresholdGain = decibelsToGain (thresholdDb);

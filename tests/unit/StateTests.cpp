@@ -213,3 +213,32 @@ TEST (State, LoadingKeepsTheSlot)
     EXPECT_EQ (p.slotIndex, slot);
     EXPECT_EQ (SharedBleedManager::getInstance().getActiveCount(), 1);
 }
+
+TEST (State, DamagedBlobsNeverLeaveAValueOutOfRange)
+{
+    ZIDodavAzaviduroProcessor p;
+    const auto valid = save (p);
+    juce::Random random (2026);
+
+    // Flipped bytes, cut tails and spliced garbage over a real blob, as a corrupt project would hold.
+    for (int round = 0; round < 2000; ++round)
+    {
+        juce::MemoryBlock blob (valid);
+        auto* bytes = static_cast<juce::uint8*> (blob.getData());
+
+        for (int flips = random.nextInt ({ 1, 6 }); --flips >= 0;)
+            bytes[random.nextInt ((int) blob.getSize())] = (juce::uint8) random.nextInt (256);
+
+        const auto size = random.nextBool() ? (int) blob.getSize() : random.nextInt ((int) blob.getSize());
+        p.setStateInformation (blob.getData(), size);
+
+        for (auto* parameter : p.getParameters())
+        {
+            const auto normalised = parameter->getValue();
+            ASSERT_TRUE (normalised >= 0.0f && normalised <= 1.0f) << "round " << round;
+        }
+
+        for (const auto* id : { "rmsWindow", "bleedReject", "threshold", "smoothing", "weight", "maxAtten" })
+            ASSERT_TRUE (std::isfinite (value (p, id))) << id << " in round " << round;
+    }
+}
