@@ -1,0 +1,29 @@
+#pragma once
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <vector>
+
+/** A track's input level and applied gain at a fixed frame rate, for gains.csv, gains.png and
+    the summary line.
+*/
+struct GainFrames
+{
+    /** Seconds per frame. */
+    double frameSeconds = 0.01;
+
+    /** Input RMS level of each frame (linear, all channels). */
+    std::vector<float> level;
+
+    /** Mean applied gain of each frame (linear). */
+    std::vector<float> gain;
+
+    size_t size() const noexcept    { return level.size(); }
+};
+
+/** Cuts a track and its per-sample gain into frames of frameSeconds (the last may be short). */
+GainFrames makeGainFrames (const juce::AudioBuffer<float>& input, const std::vector<float>& gain,
+                           double sampleRate, double frameSeconds = 0.01);
+
+/** Decibels of a linear amplitude, never below floorDb. */
+float amplitudeToDecibels (float amplitude, float floorDb = -120.0f) noexcept;
