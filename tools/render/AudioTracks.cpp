@@ -9,6 +9,9 @@ juce::Result AudioTrackReader::read (const juce::File& file, AudioTrack& track)
 {
     const auto path = file.getFullPathName();
 
+    if (file.isDirectory())
+        return juce::Result::fail ("cannot read " + path + ": it is a directory");
+
     if (! file.existsAsFile())
         return juce::Result::fail ("cannot read " + path + ": no such file");
 

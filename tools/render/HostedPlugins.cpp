@@ -3,6 +3,11 @@
 #include <cmath>
 #include <cstdlib>
 
+#if JUCE_LINUX
+ #include <dlfcn.h>
+ #include <sys/utsname.h>
+#endif
+
 const std::array<HestrelParameterName, 6>& getHestrelParameterNames() noexcept
 {
     static const std::array<HestrelParameterName, 6> names {{ { "rmsWindow",   "RMS Window" },
@@ -37,6 +42,43 @@ namespace
     {
         const auto hash = (juce::uint32) parameterID.hashCode() & 0x7fffffffu;
         return juce::String (hash);
+    }
+
+    /** Checks that the bundle's library opens and offers a VST3 factory, so that a broken bundle
+        gets its own message instead of JUCE's scan simply finding nothing in it.
+    */
+    juce::Result checkBundleLibrary (const juce::File& bundle)
+    {
+       #if JUCE_LINUX
+        struct utsname machine {};
+
+        if (uname (&machine) != 0)
+            return juce::Result::ok();
+
+        const auto library = bundle.getChildFile ("Contents").getChildFile (juce::String (machine.machine) + "-linux")
+                                   .getChildFile (bundle.getFileNameWithoutExtension() + ".so");
+
+        if (! library.existsAsFile())
+            return juce::Result::fail (bundle.getFullPathName() + " has no " + library.getRelativePathFrom (bundle));
+
+        auto* handle = dlopen (library.getFullPathName().toRawUTF8(), RTLD_LAZY | RTLD_LOCAL);
+
+        if (handle == nullptr)
+        {
+            const auto* reason = dlerror();
+            return juce::Result::fail (juce::String (reason != nullptr ? reason : "it cannot be opened"));
+        }
+
+        const auto hasFactory = dlsym (handle, "GetPluginFactory") != nullptr;
+        dlclose (handle);
+
+        if (! hasFactory)
+            return juce::Result::fail (library.getFullPathName() + " is not a VST3 plug-in (no GetPluginFactory)");
+       #else
+        juce::ignoreUnused (bundle);
+       #endif
+
+        return juce::Result::ok();
     }
 
     bool isKnownParameterID (const juce::String& parameterID)
@@ -84,6 +126,9 @@ juce::Result HostedPlugins::load (const juce::File& bundle, int numInstances, do
 
     if (! bundle.exists())
         return juce::Result::fail ("plug-in not found: " + path);
+
+    if (const auto library = checkBundleLibrary (bundle); library.failed())
+        return juce::Result::fail ("the plug-in failed to load: " + library.getErrorMessage());
 
     juce::VST3PluginFormat format;
     juce::OwnedArray<juce::PluginDescription> types;

@@ -160,13 +160,11 @@ int runRenderJob (const juce::StringArray& arguments, const juce::File& workingD
 
     for (int t = 0; t < tracks.size(); ++t)
     {
+        // Every output has the session's length, so the cleaned tracks line up as the inputs did.
         const auto& track = *tracks.getUnchecked (t);
-        auto& audio = *rendered.getUnchecked (t);
 
-        // The file's own length: the padding only lined the tracks up.
-        audio.setSize (audio.getNumChannels(), (int) track.originalLength, true);
-
-        if (const auto written = writeWavFile (outputFiles[t], audio, sampleRate, track.bitsPerSample); written.failed())
+        if (const auto written = writeWavFile (outputFiles[t], *rendered.getUnchecked (t), sampleRate, track.bitsPerSample);
+            written.failed())
             return fail (written.getErrorMessage());
     }
 
