@@ -6,7 +6,7 @@
 #
 # WORK_DIR gets session/ (the demo multitrack and its components) and hestrel-out/ (the cleaned
 # tracks, gains.csv, gains.png); both are the demo's own and are rebuilt on every run.
-# --update-docs also copies gains.png to docs/gains.png and the report to docs/demo-report.md.
+# --update-docs also copies gains.png to docs/gains.png (the plot that the README shows).
 set -euo pipefail
 
 fail() { echo "demo.sh: error: $*" >&2; exit 2; }
@@ -43,6 +43,5 @@ echo "plot: $out/gains.png   per-frame data: $out/gains.csv"
 
 if [[ "${4:-}" == "--update-docs" ]]; then
     cp "$out/gains.png" "$here/../docs/gains.png"
-    cp "$work/report.md" "$here/../docs/demo-report.md"
-    echo "updated docs/gains.png and docs/demo-report.md"
+    echo "updated docs/gains.png"
 fi
