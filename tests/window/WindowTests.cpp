@@ -22,7 +22,7 @@ namespace
     const juce::Colour bg { 0xFF1A1A2E }, bgBottom { 0xFF12121F }, panelBg { 0xFF14142A },
                        panelBorder { 0xFF2A2A4A }, meterBg { 0xFF1C1C38 }, accent { 0xFF4FC3F7 },
                        accentWarm { 0xFFFF9800 }, accentCyan { 0xFF26C6DA }, accentRed { 0xFFEF5350 },
-                       knobTrack { 0xFF2A2A4A };
+                       knobTrack { 0xFF2A2A4A }, textDim { 0xFF7A7A9A };
 
     int channelDistance (juce::Colour a, juce::Colour b)
     {
@@ -40,7 +40,9 @@ namespace
                                              << ", expected 0x" << expected.toDisplayString (false);
     }
 
-    /** Runs a tool to its end, at most for the given time; returns its output, or nothing on failure. */
+    /** Runs a tool to its end, at most for the given time; returns its output, or nothing on
+        failure. The tools used here write little, so their output waits in the pipe meanwhile.
+    */
     juce::String runTool (const juce::StringArray& command, int timeoutMs = 10000)
     {
         juce::ChildProcess process;
@@ -48,14 +50,13 @@ namespace
         if (! process.start (command))
             return {};
 
-        auto output = process.readAllProcessOutput();
-
         if (! process.waitForProcessToFinish (timeoutMs))
         {
             process.kill();
             return {};
         }
 
+        const auto output = process.readAllProcessOutput();
         return process.getExitCode() == 0 ? output : juce::String();
     }
 
@@ -274,6 +275,22 @@ TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
     EXPECT_TRUE (colourNear (screen.getPixelAt (inputColumnBottom.x, inputColumnBottom.y), inputFill, 3));
     EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 30 + 160, o.y + 68 + 80), meterBg.overlaidWith (accent.withAlpha ((juce::uint8) 0xB2)), 3));
     EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 30 + 257, o.y + 68 + 80), meterBg, 1));
+
+    // The texts, coarsely: the instance line in dim grey, the gain read-out in orange.
+    const auto pixelsLike = [&] (juce::Rectangle<int> area, juce::Colour colour)
+    {
+        int count = 0;
+
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                if (colourNear (screen.getPixelAt (o.x + x, o.y + y), colour, 40))
+                    ++count;
+
+        return count;
+    };
+
+    EXPECT_GT (pixelsLike ({ 100, 48, 180, 16 }, textDim), 10);
+    EXPECT_GT (pixelsLike ({ 0, 218, 190, 18 }, accentWarm), 20);
 
     // MAX ATTEN, bottom right, at -30 dB: half its arc in red, the rest of the track dim.
     const auto knobCentre = juce::Point<float> ((float) o.x + 252.0f + 64.0f, (float) o.y + 372.0f + 33.0f);
