@@ -1,6 +1,7 @@
 #include "RenderTestSupport.h"
 
 #include <render/GainTrace.h>
+#include <render/HostedPlugins.h>
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -312,4 +313,38 @@ TEST (RenderThroughPlugin, TracksBeyondSixteenPassUnchangedAfterAWarning)
 
     // Track 16 still has a slot, and sits far below track 1: it is turned down.
     EXPECT_LT (settledGain (in16, out16), 0.1);
+}
+
+TEST (HostedPluginsInProcess, FindsEveryParameterByItsIDAndSetsOnlyTheTracksAsked)
+{
+    HostedPlugins plugins;
+    ASSERT_TRUE (plugins.load (RenderTestPaths::plugin, 2, rate, 512).wasOk());
+
+    for (int t = 0; t < plugins.size(); ++t)
+        for (const auto& name : getHestrelParameterNames())
+        {
+            auto* parameter = HostedPlugins::findParameter (plugins[t], name.parameterID);
+            ASSERT_NE (parameter, nullptr) << name.parameterID;
+            EXPECT_EQ (parameter->getName (100), name.displayName);
+        }
+
+    EXPECT_EQ (HostedPlugins::findParameter (plugins[0], "Noise Floor"), nullptr) << "display names are not IDs";
+
+    juce::Array<ParameterSetting> settings;
+    settings.add ({ -1, "threshold", "-45" });
+    settings.add ({ 1, "threshold", "-30 dB" });
+    settings.add ({ 1, "maxAtten", "-inf" });
+    ASSERT_TRUE (plugins.applySettings (settings).wasOk());
+
+    EXPECT_EQ (HostedPlugins::getValueText (plugins[0], "threshold"), "-45.0 dB");
+    EXPECT_EQ (HostedPlugins::getValueText (plugins[1], "threshold"), "-30.0 dB");
+    EXPECT_EQ (HostedPlugins::getValueText (plugins[0], "maxAtten"), "-inf");
+    EXPECT_EQ (HostedPlugins::getValueText (plugins[1], "maxAtten"), "-inf");
+
+    // A bad setting anywhere in the list changes nothing, not even the good ones before it.
+    juce::Array<ParameterSetting> bad;
+    bad.add ({ -1, "threshold", "-20" });
+    bad.add ({ 0, "weight", "heavy" });
+    EXPECT_TRUE (plugins.applySettings (bad).failed());
+    EXPECT_EQ (HostedPlugins::getValueText (plugins[0], "threshold"), "-45.0 dB");
 }
