@@ -61,7 +61,6 @@ turns=(
 declare -a track_end=(0 0 0 0)
 session_end=0
 turn_index=0
-: > "$out/turns.csv.tmp"
 echo "mic,start_s,end_s" > "$out/turns.csv.tmp"
 
 for turn in "${turns[@]}"; do

@@ -1,6 +1,7 @@
 #include "RenderTestSupport.h"
 
 #include <cstdlib>
+#include <sys/wait.h>
 
 juce::File RenderTestPaths::tool;
 juce::File RenderTestPaths::plugin;
