@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../common/ColourMatch.h"
+
 #include <cmath>
 #include <memory>
 
@@ -33,22 +35,6 @@ namespace
 
     constexpr float pi = juce::MathConstants<float>::pi;
 
-    int channelDistance (juce::Colour a, juce::Colour b)
-    {
-        return juce::jmax (std::abs ((int) a.getRed()   - (int) b.getRed()),
-                           std::abs ((int) a.getGreen() - (int) b.getGreen()),
-                           std::abs ((int) a.getBlue()  - (int) b.getBlue()),
-                           std::abs ((int) a.getAlpha() - (int) b.getAlpha()));
-    }
-
-    ::testing::AssertionResult colourNear (juce::Colour actual, juce::Colour expected, int tolerance = 1)
-    {
-        if (channelDistance (actual, expected) <= tolerance)
-            return ::testing::AssertionSuccess();
-
-        return ::testing::AssertionFailure() << "got 0x" << actual.toDisplayString (true)
-                                             << ", expected 0x" << expected.toDisplayString (true);
-    }
 
     juce::Image paintComponent (juce::Component& component)
     {
@@ -164,7 +150,9 @@ TEST_F (KnobLook, AtZeroNoValueArcShowsAwayFromTheStart)
         for (int x = 0; x < image.getWidth(); ++x)
         {
             if (juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom ({ startX, startY }) > 3.0f)
+            {
                 ASSERT_GT (channelDistance (image.getPixelAt (x, y), BColors::accentPurple), 40) << x << ", " << y;
+            }
         }
     }
 }

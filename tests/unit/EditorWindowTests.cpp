@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../common/ColourMatch.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -51,21 +53,6 @@ namespace
 
     constexpr float pi = juce::MathConstants<float>::pi;
 
-    int channelDistance (juce::Colour a, juce::Colour b)
-    {
-        return juce::jmax (std::abs ((int) a.getRed()   - (int) b.getRed()),
-                           std::abs ((int) a.getGreen() - (int) b.getGreen()),
-                           std::abs ((int) a.getBlue()  - (int) b.getBlue()));
-    }
-
-    ::testing::AssertionResult colourNear (juce::Colour actual, juce::Colour expected, int tolerance)
-    {
-        if (channelDistance (actual, expected) <= tolerance)
-            return ::testing::AssertionSuccess();
-
-        return ::testing::AssertionFailure() << "got 0x" << actual.toDisplayString (true)
-                                             << ", expected 0x" << expected.toDisplayString (true);
-    }
 
     /** The window's vertical gradient at the centre of a pixel row. */
     juce::Colour backgroundAt (int y)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../common/ColourMatch.h"
+
 #include <atomic>
 #include <cmath>
 #include <iostream>
@@ -24,21 +26,6 @@ namespace
                        accentWarm { 0xFFFF9800 }, accentCyan { 0xFF26C6DA }, accentRed { 0xFFEF5350 },
                        knobTrack { 0xFF2A2A4A }, textDim { 0xFF7A7A9A };
 
-    int channelDistance (juce::Colour a, juce::Colour b)
-    {
-        return juce::jmax (std::abs ((int) a.getRed()   - (int) b.getRed()),
-                           std::abs ((int) a.getGreen() - (int) b.getGreen()),
-                           std::abs ((int) a.getBlue()  - (int) b.getBlue()));
-    }
-
-    ::testing::AssertionResult colourNear (juce::Colour actual, juce::Colour expected, int tolerance)
-    {
-        if (channelDistance (actual, expected) <= tolerance)
-            return ::testing::AssertionSuccess();
-
-        return ::testing::AssertionFailure() << "got 0x" << actual.toDisplayString (false)
-                                             << ", expected 0x" << expected.toDisplayString (false);
-    }
 
     /** Runs a tool to its end, at most for the given time; returns its output, or nothing on
         failure. The tools used here write little, so their output waits in the pipe meanwhile.
