@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything (plug-in, test host, tools, tests, benchmarks) in build/debug and runs every test.
+# Runs every test: the unit tests under the sanitizers (build/sanitizers), then everything
+# (plug-in, test host, tools, tests, benchmarks) built in build/debug, through CTest.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -8,6 +9,14 @@ build="$root/build/debug"
 bash "$root/scripts/setup.sh"
 
 export CCACHE_BASEDIR="$root"
+
+# First the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer (their own build).
+sanitized="$root/build/sanitizers"
+cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DHESTREL_SANITIZERS=ON -DHESTREL_BUILD_TOOLS=OFF
+cmake --build "$sanitized" -j "$(nproc)" --target hestrel_unit_tests
+ASAN_OPTIONS=detect_leaks=1 "$sanitized/tests/unit/hestrel_unit_tests" --gtest_brief=1
+
+# Then everything, the built bundle included, through CTest.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --timeout 900

@@ -221,9 +221,25 @@ void ZIDodavAzaviduroProcessor::getStateInformation (juce::MemoryBlock& destData
         copyXmlToBinary (*xml, destData);
 }
 
+/** True when the text of a state blob is well-formed UTF-8 up to its end or its first zero byte.
+    The XML reader trusts its input: a multi-byte sequence cut short at the end of a damaged
+    blob would make it read past the text.
+*/
+static bool hasValidUtf8Text (const void* data, int sizeInBytes)
+{
+    if (sizeInBytes < 9)
+        return false;
+
+    const auto* bytes = static_cast<const char*> (data);
+    const auto lengthField = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
+    const auto textBytes = juce::jmin (sizeInBytes - 8, lengthField);
+
+    return textBytes > 0 && juce::CharPointer_UTF8::isValidString (bytes + 8, textBytes);
+}
+
 void ZIDodavAzaviduroProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (data == nullptr)
+    if (data == nullptr || ! hasValidUtf8Text (data, sizeInBytes))
         return;
 
     const auto xml = getXmlFromBinary (data, sizeInBytes);

@@ -19,6 +19,19 @@ namespace
         return block;
     }
 
+    /** A blob around text given as raw bytes, which need not be valid UTF-8. */
+    juce::MemoryBlock rawBlob (const std::string& text)
+    {
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        out.writeInt (0x21324356);
+        out.writeInt ((int) text.size());
+        out.write (text.data(), text.size());
+        out.writeByte (0);
+        out.flush();
+        return block;
+    }
+
     juce::String xmlWith (const juce::String& children, const juce::String& tag = "Parameters")
     {
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <" + tag + ">" + children + "</" + tag + ">";
@@ -123,6 +136,8 @@ TEST (State, RejectedBlobsChangeNothing)
         { "not xml",       blobFrom ("just some words") },
         { "empty text",    blobFrom ("", 1) },
         { "other root",    blobFrom (xmlWith (param ("rmsWindow", "20"), "Settings")) },
+        { "cut character", rawBlob (goodText.toStdString() + "\xf0\x9f") },
+        { "bad utf-8",     rawBlob ("<Parameters><PARAM id=\"rmsWindow\" value=\"20\" note=\"\xff\"/></Parameters>") },
     };
 
     for (const auto& [name, blob] : blobs)
