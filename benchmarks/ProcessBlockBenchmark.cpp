@@ -15,9 +15,13 @@ static void processBlockRoundRobin (benchmark::State& state)
     const auto blockSize = (int) state.range (1);
 
     std::vector<std::unique_ptr<ZIDodavAzaviduroProcessor>> instances;
-    juce::AudioBuffer<float> buffer (2, blockSize);
+    juce::AudioBuffer<float> noise (2, blockSize), buffer (2, blockSize);
     juce::MidiBuffer midi;
     juce::Random random (1);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < blockSize; ++i)
+            noise.setSample (ch, i, random.nextFloat() - 0.5f);
 
     for (int i = 0; i < numInstances; ++i)
     {
@@ -29,9 +33,7 @@ static void processBlockRoundRobin (benchmark::State& state)
     {
         for (auto& instance : instances)
         {
-            for (int ch = 0; ch < 2; ++ch)
-                for (int i = 0; i < blockSize; ++i)
-                    buffer.setSample (ch, i, random.nextFloat() - 0.5f);
+            buffer.makeCopyOf (noise, true);
 
             instance->processBlock (buffer, midi);
         }
