@@ -8,7 +8,7 @@ packages=(
     cmake g++ make pkg-config ccache juce-modules-source
     libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxext-dev
     libxinerama-dev libxrandr-dev libxcursor-dev libgl-dev
-    libflac-dev libvorbis-dev libogg-dev
+    libflac-dev libvorbis-dev libogg-dev libpng-dev libjpeg-dev zlib1g-dev
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
     # fonts, so that text renders the same on every machine
