@@ -252,7 +252,7 @@ void ZIDodavAzaviduroProcessor::setStateInformation (const void* data, int sizeI
     if (! loadedState.isValid())
         return;
 
-    appendMissingParameters (loadedState);
+    prepareLoadedState (loadedState);
     parameters.replaceState (loadedState);
 }
 
@@ -263,7 +263,7 @@ void ZIDodavAzaviduroProcessor::setStateInformation (const void* data, int sizeI
     - a "value" that reads as NaN is dropped, so that parameter takes its default instead of
       carrying a NaN into the engine and back into the project.
 */
-void ZIDodavAzaviduroProcessor::appendMissingParameters (juce::ValueTree& loadedState) const
+void ZIDodavAzaviduroProcessor::prepareLoadedState (juce::ValueTree& loadedState) const
 {
     static const juce::Identifier idProperty ("id"), valueProperty ("value");
 

@@ -90,7 +90,7 @@ private:
 
     static float onePoleCoefficient (float sampleRate, float timeMs) noexcept;
     void updateCoefficients (float rmsWindowMs, float smoothingMs) noexcept;
-    void appendMissingParameters (juce::ValueTree& loadedState) const;
+    void prepareLoadedState (juce::ValueTree& loadedState) const;
 
     float powerEnvelope = 0.0f;
     float rmsCoeff = 0.0f;
