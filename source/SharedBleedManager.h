@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <cstdint>
 
 /**
     The process-wide registry through which every Hestrel instance in a host finds the others.
@@ -12,8 +13,13 @@
     target gain that its weighted level earns among all held slots, pulled down further when
     its level lies more than the bleed margin below the loudest one.
 
-    Every field is guarded by one lock whose critical sections are two passes over the slots
-    at most; nothing inside them allocates, waits or takes another lock.
+    Hosts run tracks on several audio threads at once, and every instance touches the table
+    twice per sample, so the per-sample path takes no lock and never waits: each slot's level
+    and weight are relaxed atomics on a cache line of their own, written only by the instance
+    that holds the slot, and the held flags are the bits of one atomic word. A computation
+    reads every held slot once into locals and does its arithmetic on that copy. Claiming and
+    freeing a slot (message thread, rare) still happen under a lock, so two new instances can
+    never claim the same slot.
 */
 class SharedBleedManager
 {
@@ -37,13 +43,16 @@ public:
 
     /** Stores an instance's current level (linear RMS) and weight factor (0 to 2).
 
-        A slot outside 0 to 15 is ignored. A level or weight that is not finite, or is
-        negative, is not stored: the slot keeps what it held, so one corrupt track can never
-        poison the shares of the others.
+        Never blocks. A slot outside 0 to 15 is ignored. A level or weight that is not finite,
+        or is negative, is not stored: the slot keeps what it held, so one corrupt track can
+        never poison the shares of the others.
     */
     void publishLevel (int slot, float level, float weight) noexcept;
 
     /** Returns the target gain (0 to 1) of a slot from the latest levels of all held slots.
+
+        Never blocks: it works on one read of every slot, so other instances may publish
+        while it runs.
 
         @param slot            the instance's slot; outside 0 to 15 the result is 1
         @param bleedRejectDb   how far below the loudest instance (dB, negative) a level may
@@ -54,19 +63,32 @@ public:
     /** Returns the number of held slots; takes no lock, so the value may be stale. */
     int getActiveCount() const noexcept     { return activeCount.load (std::memory_order_relaxed); }
 
-    /** The bleed factor applied to a share: 1 at the margin, falling linearly in dB to 0 twelve dB
-        further down. Exposed for tests and tools that want to reproduce the decision.
-    */
-    static float bleedFactor (float level, float loudestLevel, float bleedRejectDb) noexcept;
-
 private:
     SharedBleedManager() = default;
 
-    juce::CriticalSection lock;
-    float levels[maxSlots] {};
-    float weights[maxSlots] {};
+    /** One instance's level and weight. Each slot has a cache line to itself: an instance
+        rewrites its level every sample, and sharing the line with another slot would make two
+        audio threads fight over it on every write.
+    */
+    struct alignas (64) Slot
+    {
+        std::atomic<float> level { 0.0f };
+        std::atomic<float> weight { 0.0f };
+    };
+
+    static_assert (std::atomic<float>::is_always_lock_free && std::atomic<std::uint32_t>::is_always_lock_free,
+                   "the audio thread must never fall back to a lock inside std::atomic");
+
+    bool isHeld (int slot) const noexcept;
+
+    juce::CriticalSection lock;     // claim and release only; never taken by the audio thread
+    Slot slots[maxSlots];
+
+    /** The held flags, bit i for slot i, in one word: a computation learns with one read which
+        slots take part, and touches the lines of those slots only.
+    */
+    alignas (64) std::atomic<std::uint32_t> heldSlots { 0 };
     std::atomic<int> activeCount { 0 };
-    bool active[maxSlots] {};
 
     JUCE_DECLARE_NON_COPYABLE (SharedBleedManager)
 };
