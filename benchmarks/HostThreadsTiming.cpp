@@ -90,6 +90,20 @@ juce::String summarise (const std::vector<Scenario>& scenarios, const std::vecto
     table << "\nEach cell: the median of " << (int) runs.size() << " runs of the whole matrix in one process, "
           << "with the lowest and highest in brackets; each run plays " << juce::String (secondsPerRun, 1)
           << " s of audio per scenario (flat out, not paced), after a tenth as much to warm up. "
-          << "Ratios compare a scenario with the 1-thread scenario of the same run.\n";
+          << "Ratios compare a scenario with the 1-thread scenario of the same run. "
+          << "CPU time is the audio threads' own (thread CPU clock) while they process, not while they wait "
+          << "at the barrier; wall time runs from the end of one period to the end of the next. "
+          << (allRealtime (runs) ? "Audio threads at real-time priority (SCHED_FIFO 70), as a DAW runs them.\n"
+                                 : "Audio threads at normal priority (real-time priority was refused).\n");
     return table;
+}
+
+bool allRealtime (const std::vector<std::vector<Measurement>>& runs)
+{
+    for (auto& run : runs)
+        for (auto& m : run)
+            if (! m.realtimePriority)
+                return false;
+
+    return true;
 }

@@ -17,6 +17,7 @@ struct Scenario
 struct Measurement
 {
     bool valid = false;
+    bool realtimePriority = false;  // every audio thread ran at real-time priority
     double cpuNsPerSamplePerInstance = 0.0;
     double wallShareOfPeriod = 0.0;
     double callMedianShare = 0.0, callP99Share = 0.0, callMaxShare = 0.0;
@@ -35,3 +36,6 @@ juce::String describe (const Scenario&, const Measurement&);
     the multi-thread figures as ratios to the single-thread figure of the same run.
 */
 juce::String summarise (const std::vector<Scenario>&, const std::vector<std::vector<Measurement>>& runs, double secondsPerRun);
+
+/** True when every run of every scenario had its audio threads at real-time priority. */
+bool allRealtime (const std::vector<std::vector<Measurement>>& runs);
