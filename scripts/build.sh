@@ -17,7 +17,7 @@ installed="$HOME/.vst3/Hestrel.vst3"
 
 # Replaces only an earlier Hestrel bundle, never anything else of the user's.
 mkdir -p "$HOME/.vst3"
-if [ -e "$installed" ] && [ ! -f "$installed/Contents/x86_64-linux/Hestrel.so" ]; then
+if [ -e "$installed" ] && [ ! -f "$installed/Contents/$(uname -m)-linux/Hestrel.so" ]; then
     echo "build: $installed exists but is not a Hestrel bundle; not replacing it" >&2
     exit 1
 fi

@@ -93,22 +93,22 @@ juce::AudioProcessorValueTreeState::ParameterLayout ZIDodavAzaviduroProcessor::c
 
     juce::AudioProcessorValueTreeState::ParameterLayout layout;
 
-    layout.add (makeParameter (ParameterIDs::rmsWindow, "RMS Window", Range (10.0f, 1000.0f, 1.0f, 0.5f), 300.0f,
+    layout.add (makeParameter (ParameterIDs::rmsWindow, ParameterNames::rmsWindow, Range (10.0f, 1000.0f, 1.0f, 0.5f), 300.0f,
                                [] (float v, int) { return juce::String (truncateToInt (v)) + " ms"; }));
 
-    layout.add (makeParameter (ParameterIDs::bleedReject, "Bleed Rejection", Range (-30.0f, -3.0f, 0.5f, 1.0f), -12.0f,
+    layout.add (makeParameter (ParameterIDs::bleedReject, ParameterNames::bleedReject, Range (-30.0f, -3.0f, 0.5f, 1.0f), -12.0f,
                                [] (float v, int) { return oneDecimal (v, " dB"); }));
 
-    layout.add (makeParameter (ParameterIDs::threshold, "Noise Floor", Range (-80.0f, 0.0f, 0.1f, 1.0f), -60.0f,
+    layout.add (makeParameter (ParameterIDs::threshold, ParameterNames::threshold, Range (-80.0f, 0.0f, 0.1f, 1.0f), -60.0f,
                                [] (float v, int) { return oneDecimal (v, " dB"); }));
 
-    layout.add (makeParameter (ParameterIDs::smoothing, "Smoothing", Range (0.5f, 100.0f, 0.1f, 0.5f), 5.0f,
+    layout.add (makeParameter (ParameterIDs::smoothing, ParameterNames::smoothing, Range (0.5f, 100.0f, 0.1f, 0.5f), 5.0f,
                                [] (float v, int) { return oneDecimal (v, " ms"); }));
 
-    layout.add (makeParameter (ParameterIDs::weight, "Weight", Range (0.0f, 200.0f, 1.0f, 1.0f), 100.0f,
+    layout.add (makeParameter (ParameterIDs::weight, ParameterNames::weight, Range (0.0f, 200.0f, 1.0f, 1.0f), 100.0f,
                                [] (float v, int) { return juce::String (truncateToInt (v)) + " %"; }));
 
-    layout.add (makeParameter (ParameterIDs::maxAtten, "Max Attenuation", Range (-60.0f, 0.0f, 0.5f, 1.0f), -60.0f,
+    layout.add (makeParameter (ParameterIDs::maxAtten, ParameterNames::maxAtten, Range (-60.0f, 0.0f, 0.5f, 1.0f), -60.0f,
                                [] (float v, int) { return v <= -59.5f ? juce::String ("-inf") : oneDecimal (v, " dB"); }));
 
     return layout;

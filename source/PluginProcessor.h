@@ -1,19 +1,10 @@
 #pragma once
 
+#include "identity/HestrelIdentity.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
-
-/** The parameter IDs. They reach host automation and saved projects, so they never change. */
-namespace ParameterIDs
-{
-    inline constexpr const char* rmsWindow   = "rmsWindow";
-    inline constexpr const char* bleedReject = "bleedReject";
-    inline constexpr const char* threshold   = "threshold";
-    inline constexpr const char* smoothing   = "smoothing";
-    inline constexpr const char* weight      = "weight";
-    inline constexpr const char* maxAtten    = "maxAtten";
-}
 
 /**
     One Hestrel insert: measures its track's level, shares it with every other instance in
