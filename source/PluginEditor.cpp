@@ -96,7 +96,7 @@ BleedMeterBar::~BleedMeterBar()
 
 float BleedMeterBar::levelToProportion (float level) noexcept
 {
-    const auto db = level > 0.0f ? juce::jmax (-60.0f, 20.0f * std::log10 (level)) : -60.0f;
+    const auto db = juce::Decibels::gainToDecibels (level, -60.0f);
     return juce::jlimit (0.0f, 1.0f, (db + 60.0f) / 60.0f);
 }
 

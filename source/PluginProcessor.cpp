@@ -38,20 +38,16 @@ namespace
                                                                 .withValueFromStringFunction (valueFromText));
     }
 
-    float decibelsToGain (float decibels) noexcept
-    {
-        return decibels > -100.0f ? std::pow (10.0f, decibels * 0.05f) : 0.0f;
-    }
+    /** Decibels at or below this become a gain of 0. */
+    constexpr float silenceDb = -100.0f;
+
+    /** The dB read-out never shows less than this. */
+    constexpr float displayFloorDb = -60.0f;
 
     /** At the two lowest settings (shown "-inf") there is no floor at all. */
     float floorGainFor (float maxAttenDb) noexcept
     {
-        return maxAttenDb <= -59.5f ? 0.0f : decibelsToGain (maxAttenDb);
-    }
-
-    float gainToDisplayDecibels (float gain) noexcept
-    {
-        return gain > 0.0f ? juce::jmax (-60.0f, 20.0f * std::log10 (gain)) : -60.0f;
+        return maxAttenDb <= -59.5f ? 0.0f : juce::Decibels::decibelsToGain (maxAttenDb, silenceDb);
     }
 }
 
@@ -76,9 +72,9 @@ float ZIDodavAzaviduroProcessor::ParameterReader::get() const noexcept
 ZIDodavAzaviduroProcessor::ZIDodavAzaviduroProcessor()
     : AudioProcessor (BusesProperties().withInput  ("Input",  juce::AudioChannelSet::stereo(), true)
                                        .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      parameters (*this, nullptr, "Parameters", createParameterLayout())
+      parameters (*this, nullptr, "Parameters", createParameterLayout()),
+      slotIndex (SharedBleedManager::getInstance().registerInstance())
 {
-    slotIndex = SharedBleedManager::getInstance().registerInstance();
 }
 
 ZIDodavAzaviduroProcessor::~ZIDodavAzaviduroProcessor()
@@ -159,7 +155,7 @@ void ZIDodavAzaviduroProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
 
     const auto bleedRejectDb = bleedRejectValue.get();
     const auto thresholdDb = thresholdValue.get();
-    const auto thresholdGain = decibelsToGain (thresholdDb);
+    const auto thresholdGain = juce::Decibels::decibelsToGain (thresholdDb, silenceDb);
     const auto weightFactor = weightValue.get() / 100.0f;
     const auto floorGain = floorGainFor (maxAttenValue.get());
 
@@ -194,7 +190,7 @@ void ZIDodavAzaviduroProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
 
     displayLevel.store (std::sqrt (powerEnvelope), std::memory_order_relaxed);
     displayGain.store (appliedGain, std::memory_order_relaxed);
-    displayGainDb.store (gainToDisplayDecibels (appliedGain), std::memory_order_relaxed);
+    displayGainDb.store (juce::Decibels::gainToDecibels (appliedGain, displayFloorDb), std::memory_order_relaxed);
     displayThresholdDb.store (thresholdDb, std::memory_order_relaxed);
 }
 

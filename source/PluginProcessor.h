@@ -51,8 +51,10 @@ public:
     /** The parameter tree: the six parameters, mirrored in a value tree of type "Parameters". */
     juce::AudioProcessorValueTreeState parameters;
 
-    /** This instance's slot in the SharedBleedManager, 0 to 15, or -1 when all were taken. */
-    int slotIndex = -1;
+    /** This instance's slot in the SharedBleedManager (0 up to registrySlotCount - 1), or -1 when all were taken.
+        Claimed once at construction and kept until destruction.
+    */
+    const int slotIndex;
 
     /** Read-out: input level (linear RMS) at the end of the last block. */
     std::atomic<float> displayLevel { 0.0f };
