@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the plug-in and hestrel-render (Release) in build/release, installs Hestrel.vst3 into
-# ~/.vst3, then renders the demo podcast session through the installed bundle and prints the report.
+# Builds the plug-in and hestrel-render (Release, without the tests) in build/release, installs
+# Hestrel.vst3 into ~/.vst3, then renders the demo podcast session through the installed bundle
+# in build/demo and prints the report.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
