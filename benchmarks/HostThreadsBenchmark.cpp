@@ -6,8 +6,7 @@
 //   hestrel_host_benchmark --plugin=PATH.vst3 [--repeats=N] [--seconds=S] [--markdown=FILE]
 
 #include "HostThreadsTiming.h"
-
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "HostedInstances.h"
 
 #include <algorithm>
 #include <atomic>
@@ -71,19 +70,6 @@ namespace
         return (double) t.tv_sec + (double) t.tv_nsec * 1.0e-9;
     }
 
-    std::unique_ptr<juce::AudioPluginInstance> createInstance (const juce::PluginDescription& description, int blockSize)
-    {
-        juce::VST3PluginFormat format;
-        juce::String error;
-        auto instance = format.createInstanceFromDescription (description, sampleRate, blockSize, error);
-
-        if (instance == nullptr)
-            return nullptr;
-
-        instance->prepareToPlay (sampleRate, blockSize);
-        return instance;
-    }
-
     /** Noise at a different level on every track, so that the shares and the bleed test vary. */
     juce::AudioBuffer<float> makeInput (int index, int blockSize)
     {
@@ -108,22 +94,32 @@ namespace
         return pthread_setschedparam (pthread_self(), SCHED_FIFO, &parameters) == 0;
     }
 
-    Measurement runOnce (const juce::PluginDescription& description, const Scenario& scenario, double seconds)
+    Measurement runOnce (const juce::File& bundle, const Scenario& scenario, double seconds, juce::String& error)
     {
         const auto periodSeconds = scenario.blockSize / sampleRate;
         const auto numPeriods = juce::jmax (50, (int) (seconds / periodSeconds));
         const auto warmUpPeriods = numPeriods / 10;
 
-        std::vector<std::unique_ptr<juce::AudioPluginInstance>> instances;
+        HestrelHost::Instances instances;
+        juce::Array<int> stereo;
+        stereo.insertMultiple (0, 2, scenario.instances);
+
+        if (auto result = instances.load (bundle, scenario.instances, sampleRate, scenario.blockSize); result.failed())
+        {
+            error = result.getErrorMessage();
+            return {};
+        }
+
+        if (auto result = instances.prepare (stereo, sampleRate, scenario.blockSize); result.failed())
+        {
+            error = result.getErrorMessage();
+            return {};
+        }
+
         std::vector<juce::AudioBuffer<float>> inputs, buffers;
 
         for (int i = 0; i < scenario.instances; ++i)
         {
-            instances.push_back (createInstance (description, scenario.blockSize));
-
-            if (instances.back() == nullptr)
-                return {};
-
             inputs.push_back (makeInput (i, scenario.blockSize));
             buffers.emplace_back (2, scenario.blockSize);
         }
@@ -154,7 +150,7 @@ namespace
                     buffer.makeCopyOf (inputs[(size_t) i], true);
 
                     const auto start = Clock::now();
-                    instances[(size_t) i]->processBlock (buffer, midi);
+                    instances[i].processBlock (buffer, midi);
                     const auto end = Clock::now();
 
                     if (measuring)
@@ -179,8 +175,7 @@ namespace
         for (auto& thread : threads)
             thread.join();
 
-        for (auto& instance : instances)
-            instance->releaseResources();
+        instances.unload();
 
         std::vector<double> allCalls;
 
@@ -244,16 +239,6 @@ int main (int argc, char** argv)
         return 2;
     }
 
-    juce::VST3PluginFormat format;
-    juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile (found, bundle.getFullPathName());
-
-    if (found.size() != 1)
-    {
-        std::fprintf (stderr, "hestrel_host_benchmark: %s holds no loadable plug-in\n", bundle.getFullPathName().toRawUTF8());
-        return 1;
-    }
-
     const auto scenarios = makeScenarios();
     std::vector<std::vector<Measurement>> runs;
 
@@ -263,11 +248,12 @@ int main (int argc, char** argv)
 
         for (auto& scenario : scenarios)
         {
-            run.push_back (runOnce (*found[0], scenario, seconds));
+            juce::String error;
+            run.push_back (runOnce (bundle, scenario, seconds, error));
 
             if (! run.back().valid)
             {
-                std::fprintf (stderr, "hestrel_host_benchmark: could not create %d instances\n", scenario.instances);
+                std::fprintf (stderr, "hestrel_host_benchmark: %s\n", error.toRawUTF8());
                 return 1;
             }
 

@@ -1,5 +1,6 @@
 # One static library of the JUCE modules that the host side needs (VST3 hosting, audio files,
-# windows), compiled once and shared by the test host and hestrel-render.
+# windows), compiled once; the host library (host/) builds on it for the test host, the window
+# test, hestrel-render and the benchmarks.
 
 find_package (PkgConfig REQUIRED)
 pkg_check_modules (HESTREL_CODECS REQUIRED IMPORTED_TARGET flac vorbis vorbisenc vorbisfile ogg)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the plug-in and hestrel-render (Release) in build/release, installs Hestrel.vst3 into
-# ~/.vst3, then renders the demo podcast session through the installed bundle and prints the report.
+# Builds the plug-in and hestrel-render (Release, without the tests) in build/release, installs
+# Hestrel.vst3 into ~/.vst3, then renders the demo podcast session through the installed bundle
+# in build/demo and prints the report.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -17,7 +18,7 @@ installed="$HOME/.vst3/Hestrel.vst3"
 
 # Replaces only an earlier Hestrel bundle, never anything else of the user's.
 mkdir -p "$HOME/.vst3"
-if [ -e "$installed" ] && [ ! -f "$installed/Contents/x86_64-linux/Hestrel.so" ]; then
+if [ -e "$installed" ] && [ ! -f "$installed/Contents/$(uname -m)-linux/Hestrel.so" ]; then
     echo "build: $installed exists but is not a Hestrel bundle; not replacing it" >&2
     exit 1
 fi

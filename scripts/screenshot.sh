@@ -2,7 +2,7 @@
 # Regenerates docs/hestrel-window.png: the built Hestrel.vst3 hosted on a private Xvfb, its
 # window opened while audio runs, and the window's area of the screen saved as the picture.
 #
-#   scripts/screenshot.sh [BUILD_DIR]      (default: build/debug, as scripts/build.sh makes it)
+#   scripts/screenshot.sh [BUILD_DIR]      (default: build/debug, as scripts/test.sh makes it)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -30,6 +30,23 @@ namespace
     {
         return glide (current, target, current < target ? 0.4f : 0.06f);
     }
+
+    /** One meter column: its empty track, then a translucent fill of the given height rising
+        from the track's bottom, or hanging from its top.
+    */
+    void drawMeterColumn (juce::Graphics& g, juce::Rectangle<float> track, float fillHeight,
+                          juce::Colour fillColour, bool hangsFromTop)
+    {
+        g.setColour (BColors::meterBg);
+        g.fillRoundedRectangle (track, 3.0f);
+
+        if (fillHeight > 0.0f)
+        {
+            const auto top = hangsFromTop ? track.getY() : track.getBottom() - fillHeight;
+            g.setColour (fillColour.withAlpha (alpha70));
+            g.fillRoundedRectangle ({ track.getX(), top, track.getWidth(), fillHeight }, 3.0f);
+        }
+    }
 }
 
 //==============================================================================
@@ -96,7 +113,7 @@ BleedMeterBar::~BleedMeterBar()
 
 float BleedMeterBar::levelToProportion (float level) noexcept
 {
-    const auto db = level > 0.0f ? juce::jmax (-60.0f, 20.0f * std::log10 (level)) : -60.0f;
+    const auto db = juce::Decibels::gainToDecibels (level, -60.0f);
     return juce::jlimit (0.0f, 1.0f, (db + 60.0f) / 60.0f);
 }
 
@@ -156,27 +173,15 @@ void BleedMeterBar::paint (juce::Graphics& g)
         g.drawText (captions[i], juce::Rectangle<int> ((int) (14.0f + (float) i * colW), 10, (int) colW, 14),
                     juce::Justification::centred, true);
 
-    const auto drawTrack = [&] (float left)
-    {
-        g.setColour (BColors::meterBg);
-        g.fillRoundedRectangle (left, meterTop, meterWidth, mh, 3.0f);
-    };
+    const auto column = [&] (int i) { return juce::Rectangle<float> (columnLeft (i), meterTop, meterWidth, mh); };
 
-    // INPUT
+    // INPUT, coloured by loudness, with its noise-floor marker and peak line
     const auto x0 = columnLeft (0);
-    drawTrack (x0);
-
     const auto n = levelToProportion (smoothedLevel);
-    const auto levelFill = fillHeight (n);
-
-    if (levelFill > 0.0f)
-    {
-        const auto colour = n < 0.7f ? BColors::accentGreen
-                          : n < 0.9f ? BColors::accentWarm
-                                     : BColors::accentRed;
-        g.setColour (colour.withAlpha (alpha70));
-        g.fillRoundedRectangle (x0, bottom - levelFill, meterWidth, levelFill, 3.0f);
-    }
+    const auto levelColour = n < 0.7f ? BColors::accentGreen
+                           : n < 0.9f ? BColors::accentWarm
+                                      : BColors::accentRed;
+    drawMeterColumn (g, column (0), fillHeight (n), levelColour, false);
 
     const auto t = juce::jlimit (0.0f, 1.0f, (smoothedThresholdDb + 60.0f) / 60.0f);
 
@@ -194,27 +199,9 @@ void BleedMeterBar::paint (juce::Graphics& g)
         g.fillRect (juce::Rectangle<float> (x0 + 1.0f, bottom - p * mh, 48.0f, 1.0f));
     }
 
-    // GAIN, from the bottom
-    const auto x1 = columnLeft (1);
-    drawTrack (x1);
-    const auto gainFill = fillHeight (juce::jlimit (0.0f, 1.0f, smoothedGain));
-
-    if (gainFill > 0.0f)
-    {
-        g.setColour (BColors::accent.withAlpha (alpha70));
-        g.fillRoundedRectangle (x1, bottom - gainFill, meterWidth, gainFill, 3.0f);
-    }
-
-    // GR, hanging from the top
-    const auto x2 = columnLeft (2);
-    drawTrack (x2);
-    const auto reductionFill = fillHeight (juce::jlimit (0.0f, 1.0f, 1.0f - smoothedGain));
-
-    if (reductionFill > 0.0f)
-    {
-        g.setColour (BColors::accentWarm.withAlpha (alpha70));
-        g.fillRoundedRectangle (x2, meterTop, meterWidth, reductionFill, 3.0f);
-    }
+    // GAIN, from the bottom; GR, hanging from the top
+    drawMeterColumn (g, column (1), fillHeight (juce::jlimit (0.0f, 1.0f, smoothedGain)), BColors::accent, false);
+    drawMeterColumn (g, column (2), fillHeight (juce::jlimit (0.0f, 1.0f, 1.0f - smoothedGain)), BColors::accentWarm, true);
 }
 
 //==============================================================================

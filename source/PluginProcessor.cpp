@@ -38,20 +38,16 @@ namespace
                                                                 .withValueFromStringFunction (valueFromText));
     }
 
-    float decibelsToGain (float decibels) noexcept
-    {
-        return decibels > -100.0f ? std::pow (10.0f, decibels * 0.05f) : 0.0f;
-    }
+    /** Decibels at or below this become a gain of 0. */
+    constexpr float silenceDb = -100.0f;
+
+    /** The dB read-out never shows less than this. */
+    constexpr float displayFloorDb = -60.0f;
 
     /** At the two lowest settings (shown "-inf") there is no floor at all. */
     float floorGainFor (float maxAttenDb) noexcept
     {
-        return maxAttenDb <= -59.5f ? 0.0f : decibelsToGain (maxAttenDb);
-    }
-
-    float gainToDisplayDecibels (float gain) noexcept
-    {
-        return gain > 0.0f ? juce::jmax (-60.0f, 20.0f * std::log10 (gain)) : -60.0f;
+        return maxAttenDb <= -59.5f ? 0.0f : juce::Decibels::decibelsToGain (maxAttenDb, silenceDb);
     }
 }
 
@@ -76,9 +72,9 @@ float ZIDodavAzaviduroProcessor::ParameterReader::get() const noexcept
 ZIDodavAzaviduroProcessor::ZIDodavAzaviduroProcessor()
     : AudioProcessor (BusesProperties().withInput  ("Input",  juce::AudioChannelSet::stereo(), true)
                                        .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      parameters (*this, nullptr, "Parameters", createParameterLayout())
+      parameters (*this, nullptr, "Parameters", createParameterLayout()),
+      slotIndex (SharedBleedManager::getInstance().registerInstance())
 {
-    slotIndex = SharedBleedManager::getInstance().registerInstance();
 }
 
 ZIDodavAzaviduroProcessor::~ZIDodavAzaviduroProcessor()
@@ -93,22 +89,22 @@ juce::AudioProcessorValueTreeState::ParameterLayout ZIDodavAzaviduroProcessor::c
 
     juce::AudioProcessorValueTreeState::ParameterLayout layout;
 
-    layout.add (makeParameter (ParameterIDs::rmsWindow, "RMS Window", Range (10.0f, 1000.0f, 1.0f, 0.5f), 300.0f,
+    layout.add (makeParameter (ParameterIDs::rmsWindow, ParameterNames::rmsWindow, Range (10.0f, 1000.0f, 1.0f, 0.5f), 300.0f,
                                [] (float v, int) { return juce::String (truncateToInt (v)) + " ms"; }));
 
-    layout.add (makeParameter (ParameterIDs::bleedReject, "Bleed Rejection", Range (-30.0f, -3.0f, 0.5f, 1.0f), -12.0f,
+    layout.add (makeParameter (ParameterIDs::bleedReject, ParameterNames::bleedReject, Range (-30.0f, -3.0f, 0.5f, 1.0f), -12.0f,
                                [] (float v, int) { return oneDecimal (v, " dB"); }));
 
-    layout.add (makeParameter (ParameterIDs::threshold, "Noise Floor", Range (-80.0f, 0.0f, 0.1f, 1.0f), -60.0f,
+    layout.add (makeParameter (ParameterIDs::threshold, ParameterNames::threshold, Range (-80.0f, 0.0f, 0.1f, 1.0f), -60.0f,
                                [] (float v, int) { return oneDecimal (v, " dB"); }));
 
-    layout.add (makeParameter (ParameterIDs::smoothing, "Smoothing", Range (0.5f, 100.0f, 0.1f, 0.5f), 5.0f,
+    layout.add (makeParameter (ParameterIDs::smoothing, ParameterNames::smoothing, Range (0.5f, 100.0f, 0.1f, 0.5f), 5.0f,
                                [] (float v, int) { return oneDecimal (v, " ms"); }));
 
-    layout.add (makeParameter (ParameterIDs::weight, "Weight", Range (0.0f, 200.0f, 1.0f, 1.0f), 100.0f,
+    layout.add (makeParameter (ParameterIDs::weight, ParameterNames::weight, Range (0.0f, 200.0f, 1.0f, 1.0f), 100.0f,
                                [] (float v, int) { return juce::String (truncateToInt (v)) + " %"; }));
 
-    layout.add (makeParameter (ParameterIDs::maxAtten, "Max Attenuation", Range (-60.0f, 0.0f, 0.5f, 1.0f), -60.0f,
+    layout.add (makeParameter (ParameterIDs::maxAtten, ParameterNames::maxAtten, Range (-60.0f, 0.0f, 0.5f, 1.0f), -60.0f,
                                [] (float v, int) { return v <= -59.5f ? juce::String ("-inf") : oneDecimal (v, " dB"); }));
 
     return layout;
@@ -159,7 +155,7 @@ void ZIDodavAzaviduroProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
 
     const auto bleedRejectDb = bleedRejectValue.get();
     const auto thresholdDb = thresholdValue.get();
-    const auto thresholdGain = decibelsToGain (thresholdDb);
+    const auto thresholdGain = juce::Decibels::decibelsToGain (thresholdDb, silenceDb);
     const auto weightFactor = weightValue.get() / 100.0f;
     const auto floorGain = floorGainFor (maxAttenValue.get());
 
@@ -194,7 +190,7 @@ void ZIDodavAzaviduroProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
 
     displayLevel.store (std::sqrt (powerEnvelope), std::memory_order_relaxed);
     displayGain.store (appliedGain, std::memory_order_relaxed);
-    displayGainDb.store (gainToDisplayDecibels (appliedGain), std::memory_order_relaxed);
+    displayGainDb.store (juce::Decibels::gainToDecibels (appliedGain, displayFloorDb), std::memory_order_relaxed);
     displayThresholdDb.store (thresholdDb, std::memory_order_relaxed);
 }
 

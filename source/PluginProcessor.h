@@ -1,19 +1,10 @@
 #pragma once
 
+#include "identity/HestrelIdentity.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
-
-/** The parameter IDs. They reach host automation and saved projects, so they never change. */
-namespace ParameterIDs
-{
-    inline constexpr const char* rmsWindow   = "rmsWindow";
-    inline constexpr const char* bleedReject = "bleedReject";
-    inline constexpr const char* threshold   = "threshold";
-    inline constexpr const char* smoothing   = "smoothing";
-    inline constexpr const char* weight      = "weight";
-    inline constexpr const char* maxAtten    = "maxAtten";
-}
 
 /**
     One Hestrel insert: measures its track's level, shares it with every other instance in
@@ -60,8 +51,10 @@ public:
     /** The parameter tree: the six parameters, mirrored in a value tree of type "Parameters". */
     juce::AudioProcessorValueTreeState parameters;
 
-    /** This instance's slot in the SharedBleedManager, 0 to 15, or -1 when all were taken. */
-    int slotIndex = -1;
+    /** This instance's slot in the SharedBleedManager (0 up to registrySlotCount - 1), or -1 when all were taken.
+        Claimed once at construction and kept until destruction.
+    */
+    const int slotIndex;
 
     /** Read-out: input level (linear RMS) at the end of the last block. */
     std::atomic<float> displayLevel { 0.0f };

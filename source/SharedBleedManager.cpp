@@ -1,5 +1,7 @@
 #include "SharedBleedManager.h"
 
+#include <juce_audio_basics/juce_audio_basics.h>
+
 #include <cmath>
 
 SharedBleedManager& SharedBleedManager::getInstance()
@@ -18,8 +20,7 @@ static bool isValidSlot (int slot) noexcept
 */
 static float bleedFactor (float level, float loudestLevel, float bleedRejectDb) noexcept
 {
-    const auto ratio = level / loudestLevel;
-    const auto ratioDb = ratio > 0.0f ? juce::jmax (-100.0f, 20.0f * std::log10 (ratio)) : -100.0f;
+    const auto ratioDb = juce::Decibels::gainToDecibels (level / loudestLevel, -100.0f);
 
     if (! (ratioDb < bleedRejectDb))
         return 1.0f;

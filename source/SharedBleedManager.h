@@ -1,5 +1,7 @@
 #pragma once
 
+#include "identity/HestrelIdentity.h"
+
 #include <juce_core/juce_core.h>
 
 #include <atomic>
@@ -25,7 +27,7 @@ class SharedBleedManager
 {
 public:
     /** The number of slots, and so of instances that can take part. */
-    static constexpr int maxSlots = 16;
+    static constexpr int maxSlots = registrySlotCount;
 
     /** The level that an instance below its noise floor publishes. */
     static constexpr float silentLevel = 1.0e-7f;

@@ -2,6 +2,8 @@
 
 #include "HostedPlugin.h"
 
+#include <HestrelBundle.h>
+
 #include <pluginterfaces/base/ipluginbase.h>
 
 #include <gtest/gtest.h>
@@ -18,7 +20,7 @@ namespace
     public:
         Module()
         {
-            const auto so = HostedPlugin::bundle().getChildFile ("Contents/x86_64-linux/Hestrel.so");
+            const auto so = HestrelHost::getBundleLibrary (HostedPlugin::bundle());
             handle = dlopen (so.getFullPathName().toRawUTF8(), RTLD_NOW | RTLD_LOCAL);
 
             if (handle == nullptr)

@@ -3,6 +3,10 @@
 
 #include "HostedPlugin.h"
 
+#include <HostedInstances.h>
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -14,7 +18,7 @@ namespace
 
     using Instances = std::vector<std::unique_ptr<juce::AudioPluginInstance>>;
 
-    Instances createPrepared (int count, const juce::AudioChannelSet& channels = juce::AudioChannelSet::stereo())
+    Instances createPrepared (int count, int numChannels = 2)
     {
         Instances instances;
 
@@ -25,12 +29,9 @@ namespace
             if (instance == nullptr)
                 return {};
 
-            juce::AudioProcessor::BusesLayout layout;
-            layout.inputBuses.add (channels);
-            layout.outputBuses.add (channels);
-            EXPECT_TRUE (instance->setBusesLayout (layout));
+            EXPECT_TRUE (HestrelHost::setChannelLayout (*instance, numChannels).wasOk());
             // A short window, so that levels settle within a fraction of a second.
-            HostedPlugin::setFromText (*instance, "RMS Window", "10");
+            EXPECT_TRUE (HestrelHost::setParameterFromText (*instance, ParameterIDs::rmsWindow, "10"));
             instance->prepareToPlay (sampleRate, blockSize);
             instances.push_back (std::move (instance));
         }
@@ -77,14 +78,15 @@ TEST (HostedInstance, SixParametersInOrderThenTheBypass)
     const auto& parameters = instance->getParameters();
     ASSERT_EQ (parameters.size(), 7);
 
-    const char* names[] = { "RMS Window", "Bleed Rejection", "Noise Floor", "Smoothing", "Weight", "Max Attenuation", "Bypass" };
     const char* texts[] = { "300 ms", "-12.0 dB", "-60.0 dB", "5.0 ms", "100 %", "-inf" };
 
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ (parameters[i]->getName (100), names[i]) << "index " << i;
-
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ (parameters[i]->getCurrentValueAsText(), texts[i]) << names[i];
+    {
+        EXPECT_EQ (parameters[i]->getName (100), hestrelParameters[(size_t) i].displayName) << "index " << i;
+        EXPECT_EQ (parameters[i]->getCurrentValueAsText(), texts[i]) << hestrelParameters[(size_t) i].displayName;
+    }
+
+    EXPECT_EQ (parameters[6]->getName (100), "Bypass");
 
     EXPECT_EQ (instance->getBypassParameter(), parameters[6]);
     EXPECT_EQ (instance->getLatencySamples(), 0);
@@ -131,7 +133,7 @@ TEST (HostedInstance, InstancesInOneProcessShareTheMix)
     }
 
     {
-        auto pair = createPrepared (2, juce::AudioChannelSet::mono());
+        auto pair = createPrepared (2, 1);
         ASSERT_EQ (pair.size(), 2u);
         const auto out = processConstant (pair, { 1.0f, 0.1f }, 0.5);
         EXPECT_NEAR (out[0], 1.0f / 1.1f, 1e-4f);
@@ -141,7 +143,7 @@ TEST (HostedInstance, InstancesInOneProcessShareTheMix)
     {
         auto pair = createPrepared (2);
         ASSERT_EQ (pair.size(), 2u);
-        HostedPlugin::setFromText (*pair[0], "Weight", "200");
+        ASSERT_TRUE (HestrelHost::setParameterFromText (*pair[0], ParameterIDs::weight, "200"));
         const auto out = processConstant (pair, { 0.3f, 0.3f }, 0.5);
         EXPECT_NEAR (out[0] / 0.3f, 2.0f / 3.0f, 1e-4f);
         EXPECT_NEAR (out[1] / 0.3f, 1.0f / 3.0f, 1e-4f);
@@ -150,15 +152,15 @@ TEST (HostedInstance, InstancesInOneProcessShareTheMix)
 
 TEST (HostedInstance, SeventeenthInstancePassesAudioUnchanged)
 {
-    auto instances = createPrepared (17);
-    ASSERT_EQ (instances.size(), 17u);
+    auto instances = createPrepared (registrySlotCount + 1);
+    ASSERT_EQ (instances.size(), (size_t) registrySlotCount + 1);
 
-    const auto out = processConstant (instances, std::vector<float> (17, 0.5f), 0.3);
+    const auto out = processConstant (instances, std::vector<float> (instances.size(), 0.5f), 0.3);
 
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR (out[(size_t) i], 0.5f / 16.0f, 1e-4f) << "instance " << i;
+    for (int i = 0; i < registrySlotCount; ++i)
+        EXPECT_NEAR (out[(size_t) i], 0.5f / (float) registrySlotCount, 1e-4f) << "instance " << i;
 
-    EXPECT_EQ (out[16], 0.5f);
+    EXPECT_EQ (out[(size_t) registrySlotCount], 0.5f);
 }
 
 TEST (HostedInstance, ComponentStateIsTheBlobThenTheWrapperTrailer)
@@ -166,7 +168,7 @@ TEST (HostedInstance, ComponentStateIsTheBlobThenTheWrapperTrailer)
     auto instance = HostedPlugin::create();
     ASSERT_NE (instance, nullptr);
 
-    const auto state = HostedPlugin::componentState (*instance);
+    const auto state = HestrelHost::getComponentState (*instance);
     ASSERT_GT (state.getSize(), 291u + 8u + 8u + 15u);
 
     const auto* bytes = static_cast<const char*> (state.getData());
@@ -195,29 +197,28 @@ TEST (HostedInstance, ProjectStateRestoresIntoAFreshInstance)
     ASSERT_NE (original, nullptr);
 
     const std::pair<const char*, const char*> settings[] = {
-        { "RMS Window", "123" }, { "Bleed Rejection", "-20.5" }, { "Noise Floor", "-47.3" },
-        { "Smoothing", "25.4" }, { "Weight", "37" },             { "Max Attenuation", "-18.5" },
+        { ParameterIDs::rmsWindow, "123" }, { ParameterIDs::bleedReject, "-20.5" }, { ParameterIDs::threshold, "-47.3" },
+        { ParameterIDs::smoothing, "25.4" }, { ParameterIDs::weight, "37" },        { ParameterIDs::maxAtten, "-18.5" },
     };
 
-    for (const auto& [name, text] : settings)
-        HostedPlugin::setFromText (*original, name, text);
+    for (const auto& [id, text] : settings)
+        ASSERT_TRUE (HestrelHost::setParameterFromText (*original, id, text)) << id;
 
-    const auto saved = HostedPlugin::componentState (*original);
+    const auto saved = HestrelHost::getComponentState (*original);
 
     auto restored = HostedPlugin::create();
     ASSERT_NE (restored, nullptr);
-    HostedPlugin::restoreComponentState (*restored, saved);
+    HestrelHost::restoreComponentState (*restored, saved);
 
-    for (const auto& [name, text] : settings)
-        EXPECT_EQ (HostedPlugin::findParameter (*restored, name)->getCurrentValueAsText(),
-                   HostedPlugin::findParameter (*original, name)->getCurrentValueAsText()) << name;
+    for (const auto& [id, text] : settings)
+        EXPECT_EQ (HestrelHost::getParameterText (*restored, id), HestrelHost::getParameterText (*original, id)) << id;
 
-    EXPECT_EQ (HostedPlugin::findParameter (*restored, "Weight")->getCurrentValueAsText(), "37 %");
-    EXPECT_EQ (HostedPlugin::componentState (*restored), saved);
+    EXPECT_EQ (HestrelHost::getParameterText (*restored, ParameterIDs::weight), "37 %");
+    EXPECT_EQ (HestrelHost::getComponentState (*restored), saved);
 
     // Foreign or damaged data changes nothing.
     const juce::MemoryBlock garbage ("not a Hestrel state at all, just bytes", 38);
-    HostedPlugin::restoreComponentState (*restored, garbage);
-    HostedPlugin::restoreComponentState (*restored, juce::MemoryBlock (saved.getData(), 100));
-    EXPECT_EQ (HostedPlugin::componentState (*restored), saved);
+    HestrelHost::restoreComponentState (*restored, garbage);
+    HestrelHost::restoreComponentState (*restored, juce::MemoryBlock (saved.getData(), 100));
+    EXPECT_EQ (HestrelHost::getComponentState (*restored), saved);
 }

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-/** The bundle under test and helpers to host it the way a DAW does. */
+/** The bundle under test; everything else about hosting it comes from the host library. */
 namespace HostedPlugin
 {
     /** The bundle given on the command line with --plugin=PATH. */
@@ -13,18 +13,6 @@ namespace HostedPlugin
     /** The one description a scan of the bundle finds (an empty one on failure). */
     juce::PluginDescription describe();
 
-    /** A new instance, created on the message thread. */
+    /** A new instance, created on the message thread; a failure is a failed expectation. */
     std::unique_ptr<juce::AudioPluginInstance> create (double sampleRate = 48000.0, int blockSize = 256);
-
-    /** The hosted parameter with this display name, or nullptr. */
-    juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance&, const juce::String& name);
-
-    /** Sets a parameter as the user would type it into the host's field. */
-    void setFromText (juce::AudioPluginInstance&, const juce::String& name, const juce::String& text);
-
-    /** The component state exactly as the host stores it in a project. */
-    juce::MemoryBlock componentState (juce::AudioPluginInstance&);
-
-    /** Hands a component state to the instance, as a host restoring a project does. */
-    void restoreComponentState (juce::AudioPluginInstance&, const juce::MemoryBlock&);
 }

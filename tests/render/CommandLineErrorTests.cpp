@@ -1,5 +1,7 @@
 #include "RenderTestSupport.h"
 
+#include <HestrelBundle.h>
+
 #include <gtest/gtest.h>
 
 namespace
@@ -29,8 +31,9 @@ namespace
 
         // A bundle with the right shape whose library is not a library.
         const auto fake = dir / "Broken.vst3";
-        fake.getChildFile ("Contents/x86_64-linux").createDirectory();
-        fake.getChildFile ("Contents/x86_64-linux/Broken.so").replaceWithText ("not a shared object");
+        const auto library = HestrelHost::getBundleLibrary (fake);
+        library.getParentDirectory().createDirectory();
+        library.replaceWithText ("not a shared object");
     }
 
     juce::String path (const TemporaryDirectory& dir, const char* name)    { return (dir / name).getFullPathName(); }

@@ -3,6 +3,9 @@
 #include <render/GainTrace.h>
 #include <render/HostedPlugins.h>
 
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <gtest/gtest.h>
@@ -321,30 +324,30 @@ TEST (HostedPluginsInProcess, FindsEveryParameterByItsIDAndSetsOnlyTheTracksAske
     ASSERT_TRUE (plugins.load (RenderTestPaths::plugin, 2, rate, 512).wasOk());
 
     for (int t = 0; t < plugins.size(); ++t)
-        for (const auto& name : getHestrelParameterNames())
+        for (const auto& name : hestrelParameters)
         {
-            auto* parameter = HostedPlugins::findParameter (plugins[t], name.parameterID);
+            auto* parameter = HestrelHost::findParameter (plugins[t], name.parameterID);
             ASSERT_NE (parameter, nullptr) << name.parameterID;
             EXPECT_EQ (parameter->getName (100), name.displayName);
         }
 
-    EXPECT_EQ (HostedPlugins::findParameter (plugins[0], "Noise Floor"), nullptr) << "display names are not IDs";
+    EXPECT_EQ (HestrelHost::findParameter (plugins[0], ParameterNames::threshold), nullptr) << "display names are not IDs";
 
     juce::Array<ParameterSetting> settings;
-    settings.add ({ -1, "threshold", "-45" });
-    settings.add ({ 1, "threshold", "-30 dB" });
-    settings.add ({ 1, "maxAtten", "-inf" });
+    settings.add ({ -1, ParameterIDs::threshold, "-45" });
+    settings.add ({ 1, ParameterIDs::threshold, "-30 dB" });
+    settings.add ({ 1, ParameterIDs::maxAtten, "-inf" });
     ASSERT_TRUE (plugins.applySettings (settings).wasOk());
 
-    EXPECT_EQ (HostedPlugins::getValueText (plugins[0], "threshold"), "-45.0 dB");
-    EXPECT_EQ (HostedPlugins::getValueText (plugins[1], "threshold"), "-30.0 dB");
-    EXPECT_EQ (HostedPlugins::getValueText (plugins[0], "maxAtten"), "-inf");
-    EXPECT_EQ (HostedPlugins::getValueText (plugins[1], "maxAtten"), "-inf");
+    EXPECT_EQ (HestrelHost::getParameterText (plugins[0], ParameterIDs::threshold), "-45.0 dB");
+    EXPECT_EQ (HestrelHost::getParameterText (plugins[1], ParameterIDs::threshold), "-30.0 dB");
+    EXPECT_EQ (HestrelHost::getParameterText (plugins[0], ParameterIDs::maxAtten), "-inf");
+    EXPECT_EQ (HestrelHost::getParameterText (plugins[1], ParameterIDs::maxAtten), "-inf");
 
     // A bad setting anywhere in the list changes nothing, not even the good ones before it.
     juce::Array<ParameterSetting> bad;
-    bad.add ({ -1, "threshold", "-20" });
-    bad.add ({ 0, "weight", "heavy" });
+    bad.add ({ -1, ParameterIDs::threshold, "-20" });
+    bad.add ({ 0, ParameterIDs::weight, "heavy" });
     EXPECT_TRUE (plugins.applySettings (bad).failed());
-    EXPECT_EQ (HostedPlugins::getValueText (plugins[0], "threshold"), "-45.0 dB");
+    EXPECT_EQ (HestrelHost::getParameterText (plugins[0], ParameterIDs::threshold), "-45.0 dB");
 }

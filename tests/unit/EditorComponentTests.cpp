@@ -48,6 +48,7 @@ namespace
 //==============================================================================
 TEST (Palette, SeventeenOpaqueColoursWithTheirOwnValues)
 {
+    // The one place besides the palette itself that spells the values: it pins them.
     const std::pair<juce::Colour, juce::uint32> table[] = {
         { BColors::bg, 0xFF1A1A2E },          { BColors::bgBottom, 0xFF12121F },    { BColors::panelBg, 0xFF14142A },
         { BColors::panelBorder, 0xFF2A2A4A }, { BColors::meterBg, 0xFF1C1C38 },     { BColors::accent, 0xFF4FC3F7 },

@@ -161,7 +161,7 @@ TEST_F (GainEngineTest, MidiPassesUntouched)
 
 TEST_F (GainEngineTest, SeventeenthInstanceHasNoSlotAndPassesAudio)
 {
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < registrySlotCount; ++i)
         EXPECT_EQ (add().slotIndex, i);
 
     auto& extra = add (2);

@@ -1,4 +1,5 @@
 #include "SharedBleedManager.h"
+#include "identity/HestrelIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -39,14 +40,14 @@ namespace
 
 TEST_F (SharedBleedManagerTest, SixteenSlotsInOrderThenNone)
 {
-    Slots slots (16);
+    Slots slots (registrySlotCount);
 
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < registrySlotCount; ++i)
         EXPECT_EQ (slots.held[(size_t) i], i);
 
-    EXPECT_EQ (Slots::manager().getActiveCount(), 16);
+    EXPECT_EQ (Slots::manager().getActiveCount(), registrySlotCount);
     EXPECT_EQ (Slots::manager().registerInstance(), -1);
-    EXPECT_EQ (Slots::manager().getActiveCount(), 16);
+    EXPECT_EQ (Slots::manager().getActiveCount(), registrySlotCount);
 }
 
 TEST_F (SharedBleedManagerTest, FreedSlotGoesToNextInstanceFresh)
@@ -79,7 +80,7 @@ TEST_F (SharedBleedManagerTest, OutOfRangeSlotsAreHarmless)
     manager.publishLevel (0, 1.0f, 1.0f);
     manager.publishLevel (1, 1.0f, 1.0f);
 
-    for (int bad : { -1, 16, 1000 })
+    for (int bad : { -1, registrySlotCount, 1000 })
     {
         manager.publishLevel (bad, 100.0f, 2.0f);
         manager.unregisterInstance (bad);

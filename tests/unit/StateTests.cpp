@@ -70,9 +70,9 @@ namespace
         parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
     }
 
-    const juce::String freshXml = xmlWith (param ("bleedReject", "-12.0") + param ("maxAtten", "-60.0")
-                                           + param ("rmsWindow", "300.0") + param ("smoothing", "5.0")
-                                           + param ("threshold", "-60.0") + param ("weight", "100.0"));
+    const juce::String freshXml = xmlWith (param (ParameterIDs::bleedReject, "-12.0") + param (ParameterIDs::maxAtten, "-60.0")
+                                           + param (ParameterIDs::rmsWindow, "300.0") + param (ParameterIDs::smoothing, "5.0")
+                                           + param (ParameterIDs::threshold, "-60.0") + param (ParameterIDs::weight, "100.0"));
 }
 
 TEST (State, FreshInstanceSavesTheExactBlob)
@@ -95,20 +95,20 @@ TEST (State, FreshInstanceSavesTheExactBlob)
 TEST (State, SaveLoadSaveGivesTheSameBytesAndValues)
 {
     ZIDodavAzaviduroProcessor a;
-    set (a, "rmsWindow", 123.0f);
-    set (a, "bleedReject", -20.5f);
-    set (a, "threshold", -47.3f);
-    set (a, "smoothing", 25.4f);
-    set (a, "weight", 37.0f);
-    set (a, "maxAtten", -18.5f);
+    set (a, ParameterIDs::rmsWindow, 123.0f);
+    set (a, ParameterIDs::bleedReject, -20.5f);
+    set (a, ParameterIDs::threshold, -47.3f);
+    set (a, ParameterIDs::smoothing, 25.4f);
+    set (a, ParameterIDs::weight, 37.0f);
+    set (a, ParameterIDs::maxAtten, -18.5f);
     const auto first = save (a);
 
     ZIDodavAzaviduroProcessor b;
     load (b, first);
     EXPECT_EQ (save (b), first);
 
-    for (const auto* id : { "rmsWindow", "bleedReject", "threshold", "smoothing", "weight", "maxAtten" })
-        EXPECT_EQ (value (b, id), value (a, id)) << id;
+    for (const auto& parameter : hestrelParameters)
+        EXPECT_EQ (value (b, parameter.parameterID), value (a, parameter.parameterID)) << parameter.parameterID;
 
     // The parameter holds the float 25.4 widened to double, which is not written as "25.4".
     EXPECT_FALSE (xmlOf (first).contains ("\"25.4\""));
@@ -117,10 +117,10 @@ TEST (State, SaveLoadSaveGivesTheSameBytesAndValues)
 TEST (State, RejectedBlobsChangeNothing)
 {
     ZIDodavAzaviduroProcessor p;
-    set (p, "rmsWindow", 500.0f);
+    set (p, ParameterIDs::rmsWindow, 500.0f);
     const auto before = save (p);
 
-    const auto goodText = xmlWith (param ("rmsWindow", "20"));
+    const auto goodText = xmlWith (param (ParameterIDs::rmsWindow, "20"));
     auto wrongMagic = blobFrom (goodText);
     static_cast<char*> (wrongMagic.getData())[0] = 'X';
 
@@ -135,7 +135,7 @@ TEST (State, RejectedBlobsChangeNothing)
         { "cut in half",   blobFrom (goodText.substring (0, goodText.length() / 2)) },
         { "not xml",       blobFrom ("just some words") },
         { "empty text",    blobFrom ("", 1) },
-        { "other root",    blobFrom (xmlWith (param ("rmsWindow", "20"), "Settings")) },
+        { "other root",    blobFrom (xmlWith (param (ParameterIDs::rmsWindow, "20"), "Settings")) },
         { "cut character", rawBlob (goodText.toStdString() + "\xf0\x9f") },
         { "bad utf-8",     rawBlob ("<Parameters><PARAM id=\"rmsWindow\" value=\"20\" note=\"\xff\"/></Parameters>") },
     };
@@ -143,7 +143,7 @@ TEST (State, RejectedBlobsChangeNothing)
     for (const auto& [name, blob] : blobs)
     {
         load (p, blob);
-        EXPECT_EQ (value (p, "rmsWindow"), 500.0f) << name;
+        EXPECT_EQ (value (p, ParameterIDs::rmsWindow), 500.0f) << name;
         EXPECT_EQ (save (p), before) << name;
     }
 
@@ -155,19 +155,19 @@ TEST (State, LoadedValuesAreClampedSnappedOrDefaulted)
 {
     struct Case { const char* name; juce::String children; const char* id; float expected; };
     const Case cases[] = {
-        { "clamped",        param ("rmsWindow", "5000"),          "rmsWindow",   1000.0f },
-        { "snapped",        param ("bleedReject", "-12.26"),      "bleedReject", -12.5f },
-        { "no value",       "<PARAM id=\"rmsWindow\"/>",          "rmsWindow",   300.0f },
-        { "nan value",      param ("rmsWindow", "nan"),           "rmsWindow",   300.0f },
-        { "no number",      param ("weight", "loud"),             "weight",      0.0f },
-        { "inf value",      param ("smoothing", "inf"),           "smoothing",   100.0f },
+        { "clamped",        param (ParameterIDs::rmsWindow, "5000"),          ParameterIDs::rmsWindow,   1000.0f },
+        { "snapped",        param (ParameterIDs::bleedReject, "-12.26"),      ParameterIDs::bleedReject, -12.5f },
+        { "no value",       "<PARAM id=\"rmsWindow\"/>",          ParameterIDs::rmsWindow,   300.0f },
+        { "nan value",      param (ParameterIDs::rmsWindow, "nan"),           ParameterIDs::rmsWindow,   300.0f },
+        { "no number",      param (ParameterIDs::weight, "loud"),             ParameterIDs::weight,      0.0f },
+        { "inf value",      param (ParameterIDs::smoothing, "inf"),           ParameterIDs::smoothing,   100.0f },
     };
 
     for (const auto& c : cases)
     {
         ZIDodavAzaviduroProcessor p;
-        set (p, c.id, juce::String (c.id) == "weight" ? 150.0f : -20.0f);
-        set (p, "rmsWindow", 700.0f);
+        set (p, c.id, juce::String (c.id) == ParameterIDs::weight ? 150.0f : -20.0f);
+        set (p, ParameterIDs::rmsWindow, 700.0f);
         load (p, blobFrom (xmlWith (c.children)));
         EXPECT_FLOAT_EQ (value (p, c.id), c.expected) << c.name;
         EXPECT_TRUE (std::isfinite (value (p, c.id))) << c.name;
@@ -177,21 +177,21 @@ TEST (State, LoadedValuesAreClampedSnappedOrDefaulted)
 TEST (State, MissingParameterKeepsItsValueAndIsAppended)
 {
     ZIDodavAzaviduroProcessor p;
-    set (p, "weight", 150.0f);
-    load (p, blobFrom (xmlWith (param ("rmsWindow", "450") + param ("maxAtten", "-6"))));
+    set (p, ParameterIDs::weight, 150.0f);
+    load (p, blobFrom (xmlWith (param (ParameterIDs::rmsWindow, "450") + param (ParameterIDs::maxAtten, "-6"))));
 
-    EXPECT_FLOAT_EQ (value (p, "weight"), 150.0f);
-    EXPECT_FLOAT_EQ (value (p, "rmsWindow"), 450.0f);
-    EXPECT_FLOAT_EQ (value (p, "maxAtten"), -6.0f);
+    EXPECT_FLOAT_EQ (value (p, ParameterIDs::weight), 150.0f);
+    EXPECT_FLOAT_EQ (value (p, ParameterIDs::rmsWindow), 450.0f);
+    EXPECT_FLOAT_EQ (value (p, ParameterIDs::maxAtten), -6.0f);
 
     const auto tree = p.parameters.copyState();
     ASSERT_EQ (tree.getNumChildren(), 6);
-    EXPECT_EQ (tree.getChild (0)["id"].toString(), "rmsWindow");
-    EXPECT_EQ (tree.getChild (1)["id"].toString(), "maxAtten");
+    EXPECT_EQ (tree.getChild (0)["id"].toString(), ParameterIDs::rmsWindow);
+    EXPECT_EQ (tree.getChild (1)["id"].toString(), ParameterIDs::maxAtten);
 
     bool weightAfterLoaded = false;
     for (int i = 2; i < 6; ++i)
-        weightAfterLoaded |= tree.getChild (i)["id"].toString() == "weight";
+        weightAfterLoaded |= tree.getChild (i)["id"].toString() == ParameterIDs::weight;
 
     EXPECT_TRUE (weightAfterLoaded);
 }
@@ -199,25 +199,25 @@ TEST (State, MissingParameterKeepsItsValueAndIsAppended)
 TEST (State, ForeignContentAndLoadedTextsSurviveTheNextSave)
 {
     ZIDodavAzaviduroProcessor p;
-    const auto children = param ("rmsWindow", "300") + "<EXTRA note=\"keep me\"/>"
-                          + param ("futureKnob", "3.5") + param ("weight", "5000");
+    const auto children = param (ParameterIDs::rmsWindow, "300") + "<EXTRA note=\"keep me\"/>"
+                          + param ("futureKnob", "3.5") + param (ParameterIDs::weight, "5000");
     load (p, blobFrom (xmlWith (children, "parameters")));
 
-    EXPECT_FLOAT_EQ (value (p, "weight"), 200.0f);
+    EXPECT_FLOAT_EQ (value (p, ParameterIDs::weight), 200.0f);
     const auto saved = xmlOf (save (p));
 
     EXPECT_TRUE (saved.contains ("<parameters>")) << saved;
-    EXPECT_TRUE (saved.contains (param ("rmsWindow", "300"))) << saved;
+    EXPECT_TRUE (saved.contains (param (ParameterIDs::rmsWindow, "300"))) << saved;
     EXPECT_TRUE (saved.contains ("<EXTRA note=\"keep me\"/>")) << saved;
     EXPECT_TRUE (saved.contains (param ("futureKnob", "3.5"))) << saved;
-    EXPECT_TRUE (saved.contains (param ("weight", "200.0"))) << saved;
+    EXPECT_TRUE (saved.contains (param (ParameterIDs::weight, "200.0"))) << saved;
 }
 
 TEST (State, LengthFieldBeyondTheDataUsesWhatIsThere)
 {
     ZIDodavAzaviduroProcessor p;
-    load (p, blobFrom (xmlWith (param ("rmsWindow", "77")), 100000));
-    EXPECT_FLOAT_EQ (value (p, "rmsWindow"), 77.0f);
+    load (p, blobFrom (xmlWith (param (ParameterIDs::rmsWindow, "77")), 100000));
+    EXPECT_FLOAT_EQ (value (p, ParameterIDs::rmsWindow), 77.0f);
 }
 
 TEST (State, LoadingKeepsTheSlot)
@@ -253,7 +253,7 @@ TEST (State, DamagedBlobsNeverLeaveAValueOutOfRange)
             ASSERT_TRUE (normalised >= 0.0f && normalised <= 1.0f) << "round " << round;
         }
 
-        for (const auto* id : { "rmsWindow", "bleedReject", "threshold", "smoothing", "weight", "maxAtten" })
-            ASSERT_TRUE (std::isfinite (value (p, id))) << id << " in round " << round;
+        for (const auto& parameter : hestrelParameters)
+            ASSERT_TRUE (std::isfinite (value (p, parameter.parameterID))) << parameter.parameterID << " in round " << round;
     }
 }

@@ -9,6 +9,12 @@
 
 #include "../common/ColourMatch.h"
 
+#include <HestrelBundle.h>
+#include <HostedInstances.h>
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+#include <identity/HestrelPalette.h>
+
 #include <atomic>
 #include <cmath>
 #include <iostream>
@@ -19,12 +25,6 @@ namespace
 {
     juce::File pluginBundle;
     juce::File screenshotCopy;   // --screenshot=PATH: where to keep the window's picture
-
-    // The palette colours these checks look for.
-    const juce::Colour bg { 0xFF1A1A2E }, bgBottom { 0xFF12121F }, panelBg { 0xFF14142A },
-                       panelBorder { 0xFF2A2A4A }, meterBg { 0xFF1C1C38 }, accent { 0xFF4FC3F7 },
-                       accentWarm { 0xFFFF9800 }, accentCyan { 0xFF26C6DA }, accentRed { 0xFFEF5350 },
-                       knobTrack { 0xFF2A2A4A }, textDim { 0xFF7A7A9A };
 
 
     /** Runs a tool to its end, at most for the given time; returns its output, or nothing on
@@ -159,13 +159,11 @@ protected:
 
     void SetUp() override
     {
-        juce::VST3PluginFormat format;
-        juce::OwnedArray<juce::PluginDescription> found;
-        format.findAllTypesForFile (found, pluginBundle.getFullPathName());
+        const auto found = HestrelHost::scanBundle (pluginBundle);
         ASSERT_EQ (found.size(), 1) << "no plug-in in " << pluginBundle.getFullPathName();
 
         juce::String error;
-        instance = format.createInstanceFromDescription (*found[0], AudioThread::sampleRate, AudioThread::blockSize, error);
+        instance = HestrelHost::createInstance (*found[0], AudioThread::sampleRate, AudioThread::blockSize, error);
         ASSERT_NE (instance, nullptr) << error;
         instance->prepareToPlay (AudioThread::sampleRate, AudioThread::blockSize);
         audio = std::make_unique<AudioThread> (*instance);
@@ -196,15 +194,6 @@ protected:
         editor.reset();
     }
 
-    juce::AudioProcessorParameter* parameterNamed (const juce::String& name) const
-    {
-        for (auto* parameter : instance->getParameters())
-            if (parameter->getName (100) == name)
-                return parameter;
-
-        return nullptr;
-    }
-
     std::unique_ptr<juce::AudioPluginInstance> instance;
     std::unique_ptr<AudioThread> audio;
     std::unique_ptr<juce::AudioProcessorEditor> editor;
@@ -214,9 +203,8 @@ protected:
 //==============================================================================
 TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
 {
-    auto* maxAtten = parameterNamed ("Max Attenuation");
-    ASSERT_NE (maxAtten, nullptr);
-    maxAtten->setValueNotifyingHost (maxAtten->getValueForText ("-30"));
+    ASSERT_TRUE (HestrelHost::setParameterFromText (*instance, ParameterIDs::maxAtten, "-30"));
+    const auto* maxAtten = HestrelHost::findParameter (*instance, ParameterIDs::maxAtten);
 
     openWindow();
     EXPECT_EQ (editor->getWidth(), 380);
@@ -225,7 +213,7 @@ TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
     // The plug-in draws into its own X window: wait, for a bounded time, until the screen shows
     // it with the meter settled on the running audio.
     const auto o = windowOrigin;
-    const auto inputFill = meterBg.overlaidWith (accentWarm.withAlpha ((juce::uint8) 0xB2));
+    const auto inputFill = BColors::meterBg.overlaidWith (BColors::accentWarm.withAlpha ((juce::uint8) 0xB2));
     const auto inputColumnBottom = o + juce::Point<int> (30 + 62, 68 + 130);
     juce::Image screen;
 
@@ -235,7 +223,7 @@ TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
         screen = screenshot();
         ASSERT_TRUE (screen.isValid()) << "no screenshot (is ImageMagick's import installed?)";
 
-        if (colourNear (screen.getPixelAt (o.x + 190, o.y + 1), bg.overlaidWith (accentCyan.withAlpha ((juce::uint8) 0x99)), 3)
+        if (colourNear (screen.getPixelAt (o.x + 190, o.y + 1), BColors::bg.overlaidWith (BColors::accentCyan.withAlpha ((juce::uint8) 0x99)), 3)
             && colourNear (screen.getPixelAt (inputColumnBottom.x, inputColumnBottom.y), inputFill, 3))
             break;
     }
@@ -247,21 +235,21 @@ TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
     EXPECT_TRUE (tree.contains ("380x620+")) << tree;
 
     // The accent strip spans exactly the window's width, the gradient its height.
-    const auto strip = bg.overlaidWith (accentCyan.withAlpha ((juce::uint8) 0x99));
+    const auto strip = BColors::bg.overlaidWith (BColors::accentCyan.withAlpha ((juce::uint8) 0x99));
     EXPECT_TRUE (colourNear (screen.getPixelAt (o.x, o.y + 1), strip, 3));
     EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 379, o.y + 1), strip, 3));
     EXPECT_FALSE (colourNear (screen.getPixelAt (o.x - 1, o.y + 1), strip, 30));
     EXPECT_FALSE (colourNear (screen.getPixelAt (o.x + 380, o.y + 1), strip, 30));
-    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 2, o.y + 4), bg, 2));
-    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 2, o.y + 619), bgBottom, 2));
-    EXPECT_FALSE (colourNear (screen.getPixelAt (o.x + 2, o.y + 620), bgBottom, 5));
+    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 2, o.y + 4), BColors::bg, 2));
+    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 2, o.y + 619), BColors::bgBottom, 2));
+    EXPECT_FALSE (colourNear (screen.getPixelAt (o.x + 2, o.y + 620), BColors::bgBottom, 5));
 
     // Separator, meter panel, and the meter following the audio: orange input, full gain, no reduction.
-    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 25, o.y + 58), panelBorder, 1));
-    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 35, o.y + 140), panelBg, 1));
+    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 25, o.y + 58), BColors::panelBorder, 1));
+    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 35, o.y + 140), BColors::panelBg, 1));
     EXPECT_TRUE (colourNear (screen.getPixelAt (inputColumnBottom.x, inputColumnBottom.y), inputFill, 3));
-    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 30 + 160, o.y + 68 + 80), meterBg.overlaidWith (accent.withAlpha ((juce::uint8) 0xB2)), 3));
-    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 30 + 257, o.y + 68 + 80), meterBg, 1));
+    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 30 + 160, o.y + 68 + 80), BColors::meterBg.overlaidWith (BColors::accent.withAlpha ((juce::uint8) 0xB2)), 3));
+    EXPECT_TRUE (colourNear (screen.getPixelAt (o.x + 30 + 257, o.y + 68 + 80), BColors::meterBg, 1));
 
     // The texts, coarsely: the instance line in dim grey, the gain read-out in orange.
     const auto pixelsLike = [&] (juce::Rectangle<int> area, juce::Colour colour)
@@ -276,8 +264,8 @@ TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
         return count;
     };
 
-    EXPECT_GT (pixelsLike ({ 100, 48, 180, 16 }, textDim), 10);
-    EXPECT_GT (pixelsLike ({ 0, 218, 190, 18 }, accentWarm), 20);
+    EXPECT_GT (pixelsLike ({ 100, 48, 180, 16 }, BColors::textDim), 10);
+    EXPECT_GT (pixelsLike ({ 0, 218, 190, 18 }, BColors::accentWarm), 20);
 
     // MAX ATTEN, bottom right, at -30 dB: half its arc in red, the rest of the track dim.
     const auto knobCentre = juce::Point<float> ((float) o.x + 252.0f + 64.0f, (float) o.y + 372.0f + 33.0f);
@@ -290,8 +278,8 @@ TEST_F (HostedWindow, OpensAt380By620AndShowsTheWindowOnScreen)
                                   (int) std::floor (knobCentre.y - 25.0f * std::cos (angle)));
     };
 
-    EXPECT_TRUE (colourNear (onArc ((1.2f * pi + toAngle) * 0.5f), accentRed, 1));
-    EXPECT_TRUE (colourNear (onArc ((toAngle + 2.8f * pi) * 0.5f), knobTrack, 1));
+    EXPECT_TRUE (colourNear (onArc ((1.2f * pi + toAngle) * 0.5f), BColors::accentRed, 1));
+    EXPECT_TRUE (colourNear (onArc ((toAngle + 2.8f * pi) * 0.5f), BColors::knobTrack, 1));
 
     if (screenshotCopy != juce::File())
     {
@@ -307,16 +295,12 @@ TEST_F (HostedWindow, OpeningAndClosingAHundredTimesLeavesTheParametersAndTheAud
 {
     // Settings off their defaults, so that a window that wrote its knobs back would show.
     const std::pair<const char*, const char*> settings[] = {
-        { "RMS Window", "120" }, { "Bleed Rejection", "-20" }, { "Noise Floor", "-45.3" },
-        { "Smoothing", "12" },   { "Weight", "80" },           { "Max Attenuation", "-24" },
+        { ParameterIDs::rmsWindow, "120" }, { ParameterIDs::bleedReject, "-20" }, { ParameterIDs::threshold, "-45.3" },
+        { ParameterIDs::smoothing, "12" },  { ParameterIDs::weight, "80" },       { ParameterIDs::maxAtten, "-24" },
     };
 
-    for (const auto& [name, text] : settings)
-    {
-        auto* parameter = parameterNamed (name);
-        ASSERT_NE (parameter, nullptr) << name;
-        parameter->setValueNotifyingHost (parameter->getValueForText (text));
-    }
+    for (const auto& [id, text] : settings)
+        ASSERT_TRUE (HestrelHost::setParameterFromText (*instance, id, text)) << id;
 
     juce::Array<float> before;
 

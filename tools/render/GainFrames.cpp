@@ -35,5 +35,5 @@ GainFrames makeGainFrames (const juce::AudioBuffer<float>& input, const std::vec
 
 float amplitudeToDecibels (float amplitude, float floorDb) noexcept
 {
-    return amplitude > 0.0f ? juce::jmax (floorDb, 20.0f * std::log10 (amplitude)) : floorDb;
+    return juce::Decibels::gainToDecibels (amplitude, floorDb);
 }

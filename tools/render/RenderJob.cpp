@@ -11,12 +11,14 @@
 #include "RoundRobinRenderer.h"
 #include "TrackSummary.h"
 
+#include <HestrelBundle.h>
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 #include <ostream>
 
 namespace
 {
-    constexpr int registrySlots = 16;
-
     /** Every file the render will write, checked against the inputs and against what exists. */
     juce::Result checkOutputs (const RenderOptions& options, juce::Array<juce::File>& trackOutputs)
     {
@@ -94,12 +96,12 @@ int runRenderJob (const juce::StringArray& arguments, const juce::File& workingD
 
     const auto sampleRate = tracks.getFirst()->sampleRate;
 
-    if (tracks.size() > registrySlots)
-        err << "hestrel-render: warning: Hestrel instances share " << registrySlots << " slots; tracks "
-            << registrySlots + 1 << " and up (" << tracks.size() - registrySlots
+    if (tracks.size() > registrySlotCount)
+        err << "hestrel-render: warning: Hestrel instances share " << registrySlotCount << " slots; tracks "
+            << registrySlotCount + 1 << " and up (" << tracks.size() - registrySlotCount
             << " of them) pass unchanged, as they would in a host" << std::endl;
 
-    const auto bundle = options.plugin != juce::File() ? options.plugin : findDefaultPluginBundle();
+    const auto bundle = options.plugin != juce::File() ? options.plugin : HestrelHost::findDefaultBundle();
     HostedPlugins plugins;
 
     if (const auto loaded = plugins.load (bundle, tracks.size(), sampleRate, options.blockSize); loaded.failed())
@@ -113,7 +115,8 @@ int runRenderJob (const juce::StringArray& arguments, const juce::File& workingD
     for (auto* track : tracks)
         channels.add (track->audio.getNumChannels());
 
-    if (const auto prepared = plugins.prepare (channels, sampleRate, options.blockSize); prepared.failed())
+    if (const auto prepared = plugins.prepare (channels, sampleRate, options.blockSize, HestrelHost::Processing::offline);
+        prepared.failed())
         return fail (prepared.getErrorMessage());
 
     // Render into memory first: nothing is written until every track has come through.
@@ -140,7 +143,7 @@ int runRenderJob (const juce::StringArray& arguments, const juce::File& workingD
     juce::Array<float> noiseFloors;
 
     for (int t = 0; t < tracks.size(); ++t)
-        noiseFloors.add (HostedPlugins::getValueText (plugins[t], "threshold").getFloatValue());
+        noiseFloors.add (HestrelHost::getParameterText (plugins[t], ParameterIDs::threshold).getFloatValue());
 
     plugins.unload();
 

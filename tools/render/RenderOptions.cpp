@@ -1,5 +1,8 @@
 #include "RenderOptions.h"
 
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 namespace
 {
     bool parseWholeNumber (const juce::String& text, int& result)
@@ -141,11 +144,12 @@ juce::String getRenderUsage()
            "\n"
            "  --plugin PATH   the Hestrel.vst3 bundle (default: ~/.vst3/Hestrel.vst3, then the build tree's)\n"
            "  --out DIR       where the outputs go (default: ./hestrel-out)\n"
-           "  --set ID=VALUE  set a parameter on every track, VALUE as typed into the knob's box (e.g. threshold=-45)\n"
+           "  --set ID=VALUE  set a parameter on every track, VALUE as typed into the knob's box (e.g. "
+           + juce::String (ParameterIDs::threshold) + "=-45)\n"
            "  --set-track N:ID=VALUE   the same for track N only (tracks count from 1)\n"
            "  --block N       block size in samples (default 512)\n"
            "  --force         replace outputs of an earlier run\n"
            "\n"
-           "Parameter IDs: rmsWindow, bleedReject, threshold, smoothing, weight, maxAtten.\n"
+           "Parameter IDs: " + HestrelHost::listParameterIDs() + ".\n"
            "Writes <input name>-hestrel.wav per track, gains.csv and gains.png.\n";
 }

@@ -1,0 +1,78 @@
+#include "HostedParameters.h"
+
+#include <identity/HestrelIdentity.h>
+
+namespace
+{
+    const char* getDisplayNameFor (const juce::String& parameterID)
+    {
+        for (const auto& parameter : hestrelParameters)
+            if (parameterID == parameter.parameterID)
+                return parameter.displayName;
+
+        return "";
+    }
+}
+
+bool HestrelHost::isParameterID (const juce::String& parameterID) noexcept
+{
+    for (const auto& parameter : hestrelParameters)
+        if (parameterID == parameter.parameterID)
+            return true;
+
+    return false;
+}
+
+juce::String HestrelHost::listParameterIDs()
+{
+    juce::StringArray ids;
+
+    for (const auto& parameter : hestrelParameters)
+        ids.add (parameter.parameterID);
+
+    return ids.joinIntoString (", ");
+}
+
+juce::String HestrelHost::getVst3ParameterID (const juce::String& parameterID)
+{
+    const auto hash = (juce::uint32) parameterID.hashCode() & 0x7fffffffu;
+    return juce::String (hash);
+}
+
+juce::AudioProcessorParameter* HestrelHost::findParameter (juce::AudioPluginInstance& instance, const juce::String& parameterID)
+{
+    if (! isParameterID (parameterID))
+        return nullptr;
+
+    const auto vst3ID = getVst3ParameterID (parameterID);
+    juce::AudioProcessorParameter* byName = nullptr;
+
+    for (auto* parameter : instance.getParameters())
+    {
+        if (auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameter))
+            if (hosted->getParameterID() == vst3ID || hosted->getParameterID() == parameterID)
+                return parameter;
+
+        if (byName == nullptr && parameter->getName (100) == getDisplayNameFor (parameterID))
+            byName = parameter;
+    }
+
+    return byName;
+}
+
+bool HestrelHost::setParameterFromText (juce::AudioPluginInstance& instance, const juce::String& parameterID, const juce::String& text)
+{
+    auto* parameter = findParameter (instance, parameterID);
+
+    if (parameter == nullptr)
+        return false;
+
+    parameter->setValueNotifyingHost (parameter->getValueForText (text));
+    return true;
+}
+
+juce::String HestrelHost::getParameterText (juce::AudioPluginInstance& instance, const juce::String& parameterID)
+{
+    auto* parameter = findParameter (instance, parameterID);
+    return parameter != nullptr ? parameter->getText (parameter->getValue(), 100) : juce::String();
+}
