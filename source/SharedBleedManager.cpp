@@ -49,8 +49,8 @@ int SharedBleedManager::registerInstance() noexcept
         if (! isHeld (index))
         {
             // The values first: whoever sees the slot held sees them too.
-            slots[index].level.store (0.0f, std::memory_order_relaxed);
-            slots[index].weight.store (1.0f, std::memory_order_relaxed);
+            levels[index].store (0.0f, std::memory_order_relaxed);
+            weights[index].store (1.0f, std::memory_order_relaxed);
             heldSlots.fetch_or (bitOf (index), std::memory_order_release);
             activeCount.store (activeCount.load (std::memory_order_relaxed) + 1, std::memory_order_relaxed);
             return index;
@@ -72,8 +72,8 @@ void SharedBleedManager::unregisterInstance (int index) noexcept
         return;
 
     heldSlots.fetch_and (~bitOf (index), std::memory_order_release);
-    slots[index].level.store (0.0f, std::memory_order_relaxed);
-    slots[index].weight.store (1.0f, std::memory_order_relaxed);
+    levels[index].store (0.0f, std::memory_order_relaxed);
+    weights[index].store (1.0f, std::memory_order_relaxed);
     activeCount.store (activeCount.load (std::memory_order_relaxed) - 1, std::memory_order_relaxed);
 }
 
@@ -86,12 +86,11 @@ void SharedBleedManager::publishLevel (int index, float level, float weight) noe
     if (! (std::isfinite (level) && level >= 0.0f && std::isfinite (weight) && weight >= 0.0f))
         return;
 
-    auto& slot = slots[index];
-    slot.level.store (level, std::memory_order_relaxed);
+    levels[index].store (level, std::memory_order_relaxed);
 
-    // The weight changes at most once per block: writing it only then keeps the line quieter.
-    if (slot.weight.load (std::memory_order_relaxed) != weight)
-        slot.weight.store (weight, std::memory_order_relaxed);
+    // The weight changes at most once per block: writing it only then keeps its line shared.
+    if (weights[index].load (std::memory_order_relaxed) != weight)
+        weights[index].store (weight, std::memory_order_relaxed);
 }
 
 float SharedBleedManager::computeTargetGain (int index, float bleedRejectDb) const noexcept
@@ -106,14 +105,14 @@ float SharedBleedManager::computeTargetGain (int index, float bleedRejectDb) con
 
     // One read of every held slot; the arithmetic below works on this copy only, so other
     // instances publishing meanwhile cannot make it see two different values of one slot.
-    float levels[maxSlots], weights[maxSlots];
+    float level[maxSlots], weight[maxSlots];
 
     for (int i = 0; i < maxSlots; ++i)
     {
         if ((held & bitOf (i)) != 0)
         {
-            levels[i] = slots[i].level.load (std::memory_order_relaxed);
-            weights[i] = slots[i].weight.load (std::memory_order_relaxed);
+            level[i] = levels[i].load (std::memory_order_relaxed);
+            weight[i] = weights[i].load (std::memory_order_relaxed);
         }
     }
 
@@ -121,16 +120,16 @@ float SharedBleedManager::computeTargetGain (int index, float bleedRejectDb) con
 
     for (int i = 0; i < maxSlots; ++i)
         if ((held & bitOf (i)) != 0)
-            totalWeighted += levels[i] * weights[i];
+            totalWeighted += level[i] * weight[i];
 
-    const auto ownLevel = levels[index];
-    const auto ownWeighted = weights[index] * ownLevel;
+    const auto ownLevel = level[index];
+    const auto ownWeighted = weight[index] * ownLevel;
 
     float loudestLevel = 0.0f;
 
     for (int i = 0; i < maxSlots; ++i)
         if ((held & bitOf (i)) != 0)
-            loudestLevel = juce::jmax (loudestLevel, levels[i]);
+            loudestLevel = juce::jmax (loudestLevel, level[i]);
 
     // Nobody carries a usable weighted signal: everyone stays at unity.
     if (totalWeighted < silentLevel)

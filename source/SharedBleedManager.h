@@ -16,12 +16,11 @@
     its level lies more than the bleed margin below the loudest one.
 
     Hosts run tracks on several audio threads at once, and every instance touches the table
-    twice per sample, so the per-sample path takes no lock and never waits: each slot's level
-    and weight are relaxed atomics on a cache line of their own, written only by the instance
-    that holds the slot, and the held flags are the bits of one atomic word. A computation
-    reads every held slot once into locals and does its arithmetic on that copy. Claiming and
-    freeing a slot (message thread, rare) still happen under a lock, so two new instances can
-    never claim the same slot.
+    twice per sample, so the per-sample path takes no lock and never waits: levels and weights
+    are relaxed atomics, each entry written only by the instance that holds the slot, and the
+    held flags are the bits of one atomic word. A computation reads every held slot once into
+    locals and does its arithmetic on that copy. Claiming and freeing a slot (message thread,
+    rare) still happen under a lock, so two new instances can never claim the same slot.
 */
 class SharedBleedManager
 {
@@ -68,26 +67,25 @@ public:
 private:
     SharedBleedManager() = default;
 
-    /** One instance's level and weight. Each slot has a cache line to itself: an instance
-        rewrites its level every sample, and sharing the line with another slot would make two
-        audio threads fight over it on every write.
-    */
-    struct alignas (64) Slot
-    {
-        std::atomic<float> level { 0.0f };
-        std::atomic<float> weight { 0.0f };
-    };
-
     static_assert (std::atomic<float>::is_always_lock_free && std::atomic<std::uint32_t>::is_always_lock_free,
                    "the audio thread must never fall back to a lock inside std::atomic");
 
     bool isHeld (int slot) const noexcept;
 
     juce::CriticalSection lock;     // claim and release only; never taken by the audio thread
-    Slot slots[maxSlots];
+
+    /** The levels, one cache line for all 16: every processing instance writes its own entry
+        every sample and reads all of them, so the whole table moves between cores as one line.
+    */
+    alignas (64) std::atomic<float> levels[maxSlots] {};
+
+    /** The weights, on a line of their own: they change at most once per block, so this line
+        stays shared by every core instead of following the levels around.
+    */
+    alignas (64) std::atomic<float> weights[maxSlots] {};
 
     /** The held flags, bit i for slot i, in one word: a computation learns with one read which
-        slots take part, and touches the lines of those slots only.
+        slots take part. Written only when an instance comes or goes.
     */
     alignas (64) std::atomic<std::uint32_t> heldSlots { 0 };
     std::atomic<int> activeCount { 0 };
