@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: the unit tests under the sanitizers (build/sanitizers), then everything
-# (plug-in, test host, tools, tests, benchmarks) built in build/debug, through CTest.
+# Runs every test: the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build/sanitizers), the concurrency stress test under ThreadSanitizer (build/tsan), then
+# everything (plug-in, test host, tools, tests, benchmarks) built in build/debug, through CTest.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,6 +16,14 @@ sanitized="$root/build/sanitizers"
 cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DHESTREL_SANITIZERS=ON -DHESTREL_BUILD_TOOLS=OFF
 cmake --build "$sanitized" -j "$(nproc)" --target hestrel_unit_tests
 ASAN_OPTIONS=detect_leaks=1 "$sanitized/tests/unit/hestrel_unit_tests" --gtest_brief=1
+
+# Then sixteen instances on two audio threads while the host edits the session, under
+# ThreadSanitizer (its own build): any data race fails the run.
+tsan="$root/build/tsan"
+cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=Debug -DHESTREL_THREAD_SANITIZER=ON -DHESTREL_BUILD_TOOLS=OFF
+cmake --build "$tsan" -j "$(nproc)" --target hestrel_stress_tests
+TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1" \
+    "$tsan/tests/stress/hestrel_stress_tests" --gtest_brief=1 --seconds=10
 
 # Then everything, the built bundle included, through CTest.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug

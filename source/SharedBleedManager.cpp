@@ -1,5 +1,7 @@
 #include "SharedBleedManager.h"
 
+#include <juce_audio_basics/juce_audio_basics.h>
+
 #include <cmath>
 
 SharedBleedManager& SharedBleedManager::getInstance()
@@ -13,80 +15,121 @@ static bool isValidSlot (int slot) noexcept
     return slot >= 0 && slot < SharedBleedManager::maxSlots;
 }
 
+/** The bleed factor applied to a share: 1 at the margin, falling linearly in dB to 0 twelve dB
+    further down.
+*/
+static float bleedFactor (float level, float loudestLevel, float bleedRejectDb) noexcept
+{
+    const auto ratioDb = juce::Decibels::gainToDecibels (level / loudestLevel, -100.0f);
+
+    if (! (ratioDb < bleedRejectDb))
+        return 1.0f;
+
+    return juce::jlimit (0.0f, 1.0f, (ratioDb - (bleedRejectDb - 12.0f)) / 12.0f);
+}
+
+static_assert (SharedBleedManager::maxSlots <= 32, "the held flags are the bits of one 32-bit word");
+
+static constexpr std::uint32_t bitOf (int slot) noexcept
+{
+    return std::uint32_t { 1 } << slot;
+}
+
+bool SharedBleedManager::isHeld (int slot) const noexcept
+{
+    return (heldSlots.load (std::memory_order_relaxed) & bitOf (slot)) != 0;
+}
+
 int SharedBleedManager::registerInstance() noexcept
 {
     const juce::ScopedLock sl (lock);
 
-    for (int slot = 0; slot < maxSlots; ++slot)
+    for (int index = 0; index < maxSlots; ++index)
     {
-        if (! active[slot])
+        if (! isHeld (index))
         {
-            active[slot] = true;
-            levels[slot] = 0.0f;
-            weights[slot] = 1.0f;
+            // The values first: whoever sees the slot held sees them too.
+            levels[index].store (0.0f, std::memory_order_relaxed);
+            weights[index].store (1.0f, std::memory_order_relaxed);
+            heldSlots.fetch_or (bitOf (index), std::memory_order_release);
             activeCount.store (activeCount.load (std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-            return slot;
+            return index;
         }
     }
 
     return -1;
 }
 
-void SharedBleedManager::unregisterInstance (int slot) noexcept
+void SharedBleedManager::unregisterInstance (int index) noexcept
 {
-    if (! isValidSlot (slot))
+    if (! isValidSlot (index))
         return;
 
     const juce::ScopedLock sl (lock);
 
     // Freeing a slot twice must not make the count disagree with the table.
-    if (! active[slot])
+    if (! isHeld (index))
         return;
 
-    active[slot] = false;
-    levels[slot] = 0.0f;
-    weights[slot] = 1.0f;
+    heldSlots.fetch_and (~bitOf (index), std::memory_order_release);
+    levels[index].store (0.0f, std::memory_order_relaxed);
+    weights[index].store (1.0f, std::memory_order_relaxed);
     activeCount.store (activeCount.load (std::memory_order_relaxed) - 1, std::memory_order_relaxed);
 }
 
-void SharedBleedManager::publishLevel (int slot, float level, float weight) noexcept
+void SharedBleedManager::publishLevel (int index, float level, float weight) noexcept
 {
-    if (! isValidSlot (slot))
+    if (! isValidSlot (index))
         return;
 
     // A corrupt value here would make every other instance's share NaN or 0.
     if (! (std::isfinite (level) && level >= 0.0f && std::isfinite (weight) && weight >= 0.0f))
         return;
 
-    const juce::ScopedLock sl (lock);
-    levels[slot] = level;
-    weights[slot] = weight;
+    levels[index].store (level, std::memory_order_relaxed);
+
+    // The weight changes at most once per block: writing it only then keeps its line shared.
+    if (weights[index].load (std::memory_order_relaxed) != weight)
+        weights[index].store (weight, std::memory_order_relaxed);
 }
 
-float SharedBleedManager::computeTargetGain (int slot, float bleedRejectDb) const noexcept
+float SharedBleedManager::computeTargetGain (int index, float bleedRejectDb) const noexcept
 {
-    if (! isValidSlot (slot))
+    if (! isValidSlot (index))
         return 1.0f;
 
-    float totalWeighted = 0.0f, ownLevel = 0.0f, ownWeighted = 0.0f, loudestLevel = 0.0f;
+    const auto held = heldSlots.load (std::memory_order_acquire);
 
+    if ((held & bitOf (index)) == 0)
+        return 1.0f;
+
+    // One read of every held slot; the arithmetic below works on this copy only, so other
+    // instances publishing meanwhile cannot make it see two different values of one slot.
+    float level[maxSlots], weight[maxSlots];
+
+    for (int i = 0; i < maxSlots; ++i)
     {
-        const juce::ScopedLock sl (lock);
-
-        if (! active[slot])
-            return 1.0f;
-
-        for (int i = 0; i < maxSlots; ++i)
-            if (active[i])
-                totalWeighted += levels[i] * weights[i];
-
-        ownLevel = levels[slot];
-        ownWeighted = weights[slot] * ownLevel;
-
-        for (int i = 0; i < maxSlots; ++i)
-            if (active[i])
-                loudestLevel = juce::jmax (loudestLevel, levels[i]);
+        if ((held & bitOf (i)) != 0)
+        {
+            level[i] = levels[i].load (std::memory_order_relaxed);
+            weight[i] = weights[i].load (std::memory_order_relaxed);
+        }
     }
+
+    float totalWeighted = 0.0f;
+
+    for (int i = 0; i < maxSlots; ++i)
+        if ((held & bitOf (i)) != 0)
+            totalWeighted += level[i] * weight[i];
+
+    const auto ownLevel = level[index];
+    const auto ownWeighted = weight[index] * ownLevel;
+
+    float loudestLevel = 0.0f;
+
+    for (int i = 0; i < maxSlots; ++i)
+        if ((held & bitOf (i)) != 0)
+            loudestLevel = juce::jmax (loudestLevel, level[i]);
 
     // Nobody carries a usable weighted signal: everyone stays at unity.
     if (totalWeighted < silentLevel)
@@ -98,15 +141,4 @@ float SharedBleedManager::computeTargetGain (int slot, float bleedRejectDb) cons
         share *= bleedFactor (ownLevel, loudestLevel, bleedRejectDb);
 
     return share;
-}
-
-float SharedBleedManager::bleedFactor (float level, float loudestLevel, float bleedRejectDb) noexcept
-{
-    const auto ratio = level / loudestLevel;
-    const auto ratioDb = ratio > 0.0f ? juce::jmax (-100.0f, 20.0f * std::log10 (ratio)) : -100.0f;
-
-    if (! (ratioDb < bleedRejectDb))
-        return 1.0f;
-
-    return juce::jlimit (0.0f, 1.0f, (ratioDb - (bleedRejectDb - 12.0f)) / 12.0f);
 }
