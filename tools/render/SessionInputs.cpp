@@ -78,7 +78,15 @@ juce::Result SessionInputs::openFile (const juce::File& file, InputFile& input)
     input.length = reader->lengthInSamples;
 
     if (reader->getFormatName() == "WAV file")
+    {
+        // JUCE's reader lists an extensible header's channel mask among the metadata, and its
+        // writer adds a sampler chunk whenever there is any: keep only what the file really carries.
         input.wavMetadata = reader->metadataValues;
+        input.wavMetadata.remove ("ChannelMask");
+
+        if (input.wavMetadata.size() == 1 && input.wavMetadata.containsKey ("MetaDataSource"))
+            input.wavMetadata.clear();
+    }
 
     return juce::Result::ok();
 }
