@@ -2,9 +2,6 @@
 
 juce::File StagedFiles::stage (const juce::File& target)
 {
-    if (target.exists())
-        targetsThatExisted.add (target);
-
     return files.add (new juce::TemporaryFile (target, juce::TemporaryFile::useHiddenFile))->getFile();
 }
 
@@ -17,7 +14,8 @@ juce::Result StagedFiles::checkTargetsStillFree (bool replaceExisting) const
         if (target.isDirectory())
             return juce::Result::fail ("cannot write " + target.getFullPathName() + ": a directory is in the way");
 
-        if (target.exists() && ! replaceExisting && ! targetsThatExisted.contains (target))
+        // Without replacing, every target was free when the render was checked: one there now appeared since.
+        if (target.exists() && ! replaceExisting)
             return juce::Result::fail (target.getFullPathName() + " appeared while rendering; nothing was replaced (use --force to replace it)");
     }
 

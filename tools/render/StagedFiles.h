@@ -18,8 +18,9 @@ public:
     /** Adds a target and returns the temporary file to write instead. */
     juce::File stage (const juce::File& target);
 
-    /** Checks, just before the renames, that no target appeared since the render was checked
-        (unless replacing is allowed) and that none is a directory now.
+    /** Checks, just before the renames, that no target exists (unless replacing is allowed: the
+        render refused to start over existing files otherwise, so one there now appeared since)
+        and that none is a directory now.
     */
     juce::Result checkTargetsStillFree (bool replaceExisting) const;
 
@@ -31,7 +32,6 @@ public:
 
 private:
     juce::OwnedArray<juce::TemporaryFile> files;
-    juce::Array<juce::File> targetsThatExisted;
 
     JUCE_DECLARE_NON_COPYABLE (StagedFiles)
 };
