@@ -1,6 +1,7 @@
 #include "RenderTestSupport.h"
 
 #include <render/GainFrames.h>
+#include <render/GainPlot.h>
 #include <render/GainTrace.h>
 #include <render/ProgressBar.h>
 #include <render/TrackSummary.h>
@@ -268,4 +269,38 @@ TEST (GainFrames, FramesHoldTheRmsLevelAndMeanGainOfTenMilliseconds)
     EXPECT_NEAR (frames.gain[0], 0.75f, 1.0e-6f);
     EXPECT_NEAR (frames.gain[1], 1.0f, 1.0e-6f);
     EXPECT_NEAR (frames.level[2], 0.25f, 1.0e-6f);
+}
+
+TEST (GainPlotTrace, KeepsEveryFrameOfAShortSessionAndAMinMaxEnvelopeOfALongOne)
+{
+    GainPlotTrace shortTrace (100, 0.01);
+
+    for (int f = 0; f < 100; ++f)
+        shortTrace.add (0.1f, 1.0f);
+
+    EXPECT_FALSE (shortTrace.isEnvelope());
+    EXPECT_EQ (shortTrace.getFrames().size(), 100u);
+
+    // 2000 s of frames: one loud frame, and a closed start.
+    constexpr juce::int64 numFrames = 200000;
+    GainPlotTrace longTrace (numFrames, 0.01);
+
+    for (juce::int64 f = 0; f < numFrames; ++f)
+        longTrace.add (f == 150000 ? 0.9f : 0.1f, f < 1000 ? 0.01f : 1.0f);
+
+    ASSERT_TRUE (longTrace.isEnvelope());
+    EXPECT_TRUE (longTrace.getFrames().level.empty()) << "a long session keeps no frames";
+    ASSERT_EQ (longTrace.getLevelColumns().size(), (size_t) GainPlotTrace::envelopeColumns);
+
+    const auto loudColumn = (size_t) (150000 * GainPlotTrace::envelopeColumns / numFrames);
+    EXPECT_FLOAT_EQ (longTrace.getLevelColumns()[loudColumn].highest, 0.9f);
+    EXPECT_FLOAT_EQ (longTrace.getLevelColumns()[loudColumn].lowest, 0.1f);
+    EXPECT_FLOAT_EQ (longTrace.getLevelColumns()[loudColumn + 1].highest, 0.1f);
+    EXPECT_FLOAT_EQ (longTrace.getGainColumns()[0].lowest, 0.01f);
+    EXPECT_FLOAT_EQ (longTrace.getGainColumns().back().lowest, 1.0f);
+    EXPECT_NEAR (longTrace.getSeconds(), 2000.0, 1.0e-6);
+
+    const auto image = drawGainPlot ({ "long", "short" }, { longTrace, shortTrace });
+    EXPECT_TRUE (image.isValid());
+    EXPECT_EQ (image.getWidth(), 1400);
 }

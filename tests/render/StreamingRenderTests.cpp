@@ -79,6 +79,14 @@ TEST (RecorderFiles, ASplitChannelIsCleanedExactlyAsTheSameAudioGivenAsAMonoFile
     EXPECT_TRUE ((dir / "split/gains.csv").loadFileAsString().startsWith ("time_s,rec-ch1_level_db,rec-ch1_gain_db,rec-ch2_level_db"));
     EXPECT_TRUE (split.out.startsWith ("rec-ch1: open ")) << split.out;
     EXPECT_FALSE ((dir / "perchannel/rec-hestrel.wav").exists());
+
+    // Split channels count as tracks for --set-track.
+    const auto third = runRenderToolWithPlugin ({ "--out", path (dir, "third"), "--split", "--set-track", "3:threshold=-30", path (dir, "rec.wav") }, dir.get());
+    EXPECT_EQ (third.exitCode, 0) << third.err;
+    const auto fourth = runRenderToolWithPlugin ({ "--out", path (dir, "fourth"), "--split", "--set-track", "4:threshold=-30", path (dir, "rec.wav") }, dir.get());
+    EXPECT_EQ (fourth.exitCode, 1);
+    EXPECT_TRUE (fourth.err.contains ("track 4 is out of range")) << fourth.err;
+    EXPECT_FALSE ((dir / "fourth").exists());
 }
 
 TEST (Mix, MonoTracksSumToAMonoMixAndAStereoTrackMakesItStereoWithMonoTracksThreeDecibelsDown)

@@ -19,7 +19,6 @@ public:
         void include (float value) noexcept    { lowest = juce::jmin (lowest, value); highest = juce::jmax (highest, value); }
     };
 
-public:
     /** Beyond this many frames (about 17 minutes of 10 ms frames) the plot keeps an envelope. */
     static constexpr juce::int64 maxFramesDrawnOneByOne = 100000;
 

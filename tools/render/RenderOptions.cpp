@@ -136,8 +136,9 @@ ParsedCommandLine parseRenderCommandLine (const juce::StringArray& arguments, co
     if (options.inputs.isEmpty())
         return fail ("no input tracks given (see --help)");
 
+    // With --split a file may hold many tracks; their count is known once the files are open.
     for (const auto& setting : options.settings)
-        if (setting.track >= options.inputs.size())
+        if (! options.split && setting.track >= options.inputs.size())
             return fail ("track " + juce::String (setting.track + 1) + " is out of range: there "
                          + (options.inputs.size() == 1 ? "is 1 input track" : "are " + juce::String (options.inputs.size()) + " input tracks"));
 
