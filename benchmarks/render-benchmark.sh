@@ -46,8 +46,8 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 echo "| tracks | length | runs | wall time (s), median (min-max) | x real time by wall time, median (min-max) | x real time by CPU time, median (min-max) | peak RSS (MB), max |"
 echo "| ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
 
-for spec in "${cases[@]}"; do
-    [[ "$spec" =~ ^([0-9]+)x([0-9]+)$ ]] || fail "cases look like TRACKSxMINUTES, not $spec"
+for wanted in "${cases[@]}"; do
+    [[ "$wanted" =~ ^([0-9]+)x([0-9]+)$ ]] || fail "cases look like TRACKSxMINUTES, not $wanted"
     tracks="${BASH_REMATCH[1]}"; minutes="${BASH_REMATCH[2]}"
     make_session "$tracks" "$minutes"
     walls=(); cpus=(); rss=()

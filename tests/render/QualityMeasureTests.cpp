@@ -255,6 +255,7 @@ TEST (ProgressBar, ShowsElapsedTimeRateAndTimeLeft)
                "rendering [#######.......................]  25 %  0:09 elapsed  100x real time  0:27 left");
     EXPECT_EQ (ProgressBar::format (0.0, 0.0, 3600.0), "rendering [..............................]   0 %  0:00 elapsed");
     EXPECT_TRUE (ProgressBar::format (0.5, 3600.0, 3600.0).contains ("1:00:00 elapsed  0.5x real time  1:00:00 left"));
+    EXPECT_TRUE (ProgressBar::format (0.5, 13.0, 3600.0).contains ("  138x real time  ")) << "whole numbers from 10x up";
 }
 
 TEST (GainFrames, FramesHoldTheRmsLevelAndMeanGainOfTenMilliseconds)

@@ -46,7 +46,7 @@ juce::String ProgressBar::format (double fractionDone, double elapsedSeconds, do
     if (elapsedSeconds > 0.2 && fraction > 0.0)
     {
         const auto speed = fraction * lengthInSeconds / elapsedSeconds;
-        line << "  " << juce::String (speed, speed < 10.0 ? 1 : 0) << "x real time  "
+        line << "  " << (speed < 10.0 ? juce::String (speed, 1) : juce::String (juce::roundToInt (speed))) << "x real time  "
              << formatDuration ((1.0 - fraction) * lengthInSeconds / speed) << " left";
     }
 
