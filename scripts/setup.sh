@@ -10,7 +10,7 @@ packages=(
     libxinerama-dev libxrandr-dev libxcursor-dev libgl-dev
     libflac-dev libvorbis-dev libogg-dev libpng-dev libjpeg-dev zlib1g-dev
     # tests and benchmarks
-    googletest libgtest-dev libbenchmark-dev
+    googletest libgtest-dev libbenchmark-dev time
     # fonts, so that text renders the same on every machine
     fonts-dejavu-core
     # a real window: virtual X server, atom interning, screenshots

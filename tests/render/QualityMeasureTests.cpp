@@ -1,7 +1,9 @@
 #include "RenderTestSupport.h"
 
 #include <render/GainFrames.h>
+#include <render/GainPlot.h>
 #include <render/GainTrace.h>
+#include <render/ProgressBar.h>
 #include <render/TrackSummary.h>
 #include <report/QualityReport.h>
 #include <report/ReferenceGates.h>
@@ -227,17 +229,33 @@ TEST (SessionTurns, ParsesTurnsPerMicAndRefusesMalformedLines)
     EXPECT_TRUE (parseTurns ("mic,start_s,end_s\n", rate, turns).failed());
 }
 
-TEST (TrackSummary, MeanGainAboveTheFloorAndTimeBelowMinusTwentyDecibels)
+TEST (TrackSummary, SharesOfTimeOpenPartlyOpenAndClosedAndTheMeanGainAboveTheFloor)
 {
-    // Four 10 ms frames: two loud at gain 1 and 0.5, one below the -60 dB floor, one at -40 dB.
+    // Five 10 ms frames: open at 1 and at just above -6 dB, partly open at 0.3, closed at
+    // 0.05 (also below the -60 dB floor), and at exactly -20 dB, which is not yet closed.
     GainFrames frames;
-    frames.level = { 0.5f, 0.5f, 1.0e-4f, 0.01f };
-    frames.gain = { 1.0f, 0.5f, 0.0f, 0.05f };
+    frames.level = { 0.5f, 0.5f, 0.01f, 1.0e-4f, 0.2f };
+    frames.gain = { 1.0f, 0.502f, 0.3f, 0.05f, 0.1f };
 
     const auto summary = summariseTrack (frames, -60.0f);
-    EXPECT_NEAR (summary.meanGainAboveFloorDb, 20.0 * std::log10 ((1.0 + 0.5 + 0.05) / 3.0), 1.0e-4);
-    EXPECT_NEAR (summary.secondsBelowMinus20Db, 0.02, 1.0e-9);
-    EXPECT_NEAR (summary.fractionBelowMinus20Db, 0.5, 1.0e-9);
+    EXPECT_NEAR (summary.getOpenShare(), 0.4, 1.0e-9);
+    EXPECT_NEAR (summary.getPartlyOpenShare(), 0.4, 1.0e-9);
+    EXPECT_NEAR (summary.getClosedShare(), 0.2, 1.0e-9);
+    EXPECT_NEAR (summary.getMeanGainAboveFloorDb(), 20.0 * std::log10 ((1.0 + 0.502 + 0.3 + 0.1) / 4.0), 1.0e-4);
+    EXPECT_EQ (summary.format ("mic1"), "mic1: open 40 %, partly open 40 %, closed 20 %; mean gain "
+                                        + juce::String (summary.getMeanGainAboveFloorDb(), 1) + " dB above its noise floor (-60.0 dB)");
+
+    EXPECT_EQ (TrackSummary (-60.0f).format ("empty"), "empty: open 0 %, partly open 0 %, closed 0 %; never above its noise floor (-60.0 dB)");
+}
+
+TEST (ProgressBar, ShowsElapsedTimeRateAndTimeLeft)
+{
+    // A quarter of a one-hour session in 9 s: 100x real time, 27 s to go.
+    EXPECT_EQ (ProgressBar::format (0.25, 9.0, 3600.0),
+               "rendering [#######.......................]  25 %  0:09 elapsed  100x real time  0:27 left");
+    EXPECT_EQ (ProgressBar::format (0.0, 0.0, 3600.0), "rendering [..............................]   0 %  0:00 elapsed");
+    EXPECT_TRUE (ProgressBar::format (0.5, 3600.0, 3600.0).contains ("1:00:00 elapsed  0.5x real time  1:00:00 left"));
+    EXPECT_TRUE (ProgressBar::format (0.5, 13.0, 3600.0).contains ("  138x real time  ")) << "whole numbers from 10x up";
 }
 
 TEST (GainFrames, FramesHoldTheRmsLevelAndMeanGainOfTenMilliseconds)
@@ -252,4 +270,38 @@ TEST (GainFrames, FramesHoldTheRmsLevelAndMeanGainOfTenMilliseconds)
     EXPECT_NEAR (frames.gain[0], 0.75f, 1.0e-6f);
     EXPECT_NEAR (frames.gain[1], 1.0f, 1.0e-6f);
     EXPECT_NEAR (frames.level[2], 0.25f, 1.0e-6f);
+}
+
+TEST (GainPlotTrace, KeepsEveryFrameOfAShortSessionAndAMinMaxEnvelopeOfALongOne)
+{
+    GainPlotTrace shortTrace (100, 0.01);
+
+    for (int f = 0; f < 100; ++f)
+        shortTrace.add (0.1f, 1.0f);
+
+    EXPECT_FALSE (shortTrace.isEnvelope());
+    EXPECT_EQ (shortTrace.getFrames().size(), 100u);
+
+    // 2000 s of frames: one loud frame, and a closed start.
+    constexpr juce::int64 numFrames = 200000;
+    GainPlotTrace longTrace (numFrames, 0.01);
+
+    for (juce::int64 f = 0; f < numFrames; ++f)
+        longTrace.add (f == 150000 ? 0.9f : 0.1f, f < 1000 ? 0.01f : 1.0f);
+
+    ASSERT_TRUE (longTrace.isEnvelope());
+    EXPECT_TRUE (longTrace.getFrames().level.empty()) << "a long session keeps no frames";
+    ASSERT_EQ (longTrace.getLevelColumns().size(), (size_t) GainPlotTrace::envelopeColumns);
+
+    const auto loudColumn = (size_t) (150000 * GainPlotTrace::envelopeColumns / numFrames);
+    EXPECT_FLOAT_EQ (longTrace.getLevelColumns()[loudColumn].highest, 0.9f);
+    EXPECT_FLOAT_EQ (longTrace.getLevelColumns()[loudColumn].lowest, 0.1f);
+    EXPECT_FLOAT_EQ (longTrace.getLevelColumns()[loudColumn + 1].highest, 0.1f);
+    EXPECT_FLOAT_EQ (longTrace.getGainColumns()[0].lowest, 0.01f);
+    EXPECT_FLOAT_EQ (longTrace.getGainColumns().back().lowest, 1.0f);
+    EXPECT_NEAR (longTrace.getSeconds(), 2000.0, 1.0e-6);
+
+    const auto image = drawGainPlot ({ "long", "short" }, { longTrace, shortTrace });
+    EXPECT_TRUE (image.isValid());
+    EXPECT_EQ (image.getWidth(), 1400);
 }

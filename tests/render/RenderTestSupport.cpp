@@ -1,7 +1,10 @@
 #include "RenderTestSupport.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 juce::File RenderTestPaths::tool;
 juce::File RenderTestPaths::plugin;
@@ -88,7 +91,106 @@ ToolRun runRenderToolWithPlugin (const juce::StringArray& arguments, const juce:
     return runRenderTool (all, workingDirectory);
 }
 
-void writeAudioFile (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate, int bitsPerSample)
+ToolRun runRenderToolWithFileSizeLimit (const juce::StringArray& arguments, const juce::File& workingDirectory, long maxBytes)
+{
+    // The shell and the tool inherit the limit; this process writes nothing big meanwhile.
+    rlimit previous {};
+    getrlimit (RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = (rlim_t) maxBytes;
+    setrlimit (RLIMIT_FSIZE, &limited);
+
+    const auto run = runRenderToolWithPlugin (arguments, workingDirectory);
+    setrlimit (RLIMIT_FSIZE, &previous);
+    return run;
+}
+
+BackgroundToolRun::BackgroundToolRun (const juce::StringArray& arguments, const juce::File& workingDirectory)
+    : outFile (juce::File::createTempFile ("out.txt")), errFile (juce::File::createTempFile ("err.txt"))
+{
+    juce::String command = "cd " + shellQuote (workingDirectory.getFullPathName()) + " && exec " + shellQuote (RenderTestPaths::tool.getFullPathName())
+                           + " --plugin " + shellQuote (RenderTestPaths::plugin.getFullPathName());
+
+    for (const auto& argument : arguments)
+        command << " " << shellQuote (argument);
+
+    command << " > " << shellQuote (outFile.getFullPathName()) << " 2> " << shellQuote (errFile.getFullPathName()) << " < /dev/null";
+
+    pid = fork();
+
+    if (pid == 0)
+    {
+        execl ("/bin/sh", "sh", "-c", command.toRawUTF8(), (char*) nullptr);
+        _exit (127);
+    }
+}
+
+BackgroundToolRun::~BackgroundToolRun()
+{
+    if (pid > 0)
+    {
+        kill (pid, SIGKILL);
+        waitpid (pid, nullptr, 0);
+    }
+
+    outFile.deleteFile();
+    errFile.deleteFile();
+}
+
+void BackgroundToolRun::signal (int signalNumber) const
+{
+    if (pid > 0)
+        kill (pid, signalNumber);
+}
+
+bool BackgroundToolRun::waitForHiddenFileIn (const juce::File& directory, int timeoutMs) const
+{
+    for (int waited = 0; waited < timeoutMs; waited += 10)
+    {
+        // Has it ended? (Looked at without reaping it, so wait() still gets its status.)
+        siginfo_t info {};
+
+        if (waitid (P_PID, (id_t) pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0)
+            return false;
+
+        if (! hiddenFilesIn (directory).isEmpty())
+            return true;
+
+        juce::Thread::sleep (10);
+    }
+
+    return false;
+}
+
+ToolRun BackgroundToolRun::wait()
+{
+    int status = 0;
+    waitpid (pid, &status, 0);
+    pid = -1;
+
+    ToolRun run;
+    run.exitCode = WIFEXITED (status) ? WEXITSTATUS (status) : WIFSIGNALED (status) ? 128 + WTERMSIG (status) : -1;
+    run.out = outFile.loadFileAsString();
+    auto errLines = juce::StringArray::fromLines (errFile.loadFileAsString());
+    errLines.removeString (juce::SystemStats::getJUCEVersion());
+    errLines.removeEmptyStrings();
+    run.err = errLines.joinIntoString ("\n");
+    return run;
+}
+
+juce::StringArray hiddenFilesIn (const juce::File& directory)
+{
+    juce::StringArray names;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findFilesAndDirectories))
+        if (entry.getFile().getFileName().startsWithChar ('.'))
+            names.add (entry.getFile().getFileName());
+
+    return names;
+}
+
+void writeAudioFile (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate, int bitsPerSample,
+                     const juce::StringPairArray& metadata)
 {
     juce::AudioFormatManager formats;
     formats.registerBasicFormats();
@@ -99,7 +201,7 @@ void writeAudioFile (const juce::File& file, const juce::AudioBuffer<float>& aud
     auto stream = file.createOutputStream();
     std::unique_ptr<juce::AudioFormatWriter> writer (format->createWriterFor (stream.get(), sampleRate,
                                                                               (unsigned int) audio.getNumChannels(),
-                                                                              bitsPerSample, {}, 0));
+                                                                              bitsPerSample, metadata, 0));
     jassert (writer != nullptr);
     stream.release();
     writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples());
@@ -124,6 +226,45 @@ juce::AudioBuffer<float> readAudioFile (const juce::File& file, double* sampleRa
         *bitsPerSample = (int) reader->bitsPerSample;
 
     return audio;
+}
+
+void writeInteger32WavFile (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate)
+{
+    const auto channels = audio.getNumChannels();
+    const auto dataBytes = (juce::uint32) (audio.getNumSamples() * channels * 4);
+    juce::MemoryOutputStream wav;
+    wav.write ("RIFF", 4);
+    wav.writeInt ((int) (4 + 8 + 16 + 8 + dataBytes));
+    wav.write ("WAVEfmt ", 8);
+    wav.writeInt (16);
+    wav.writeShort (1);   // integer PCM
+    wav.writeShort ((short) channels);
+    wav.writeInt ((int) sampleRate);
+    wav.writeInt ((int) sampleRate * channels * 4);
+    wav.writeShort ((short) (channels * 4));
+    wav.writeShort (32);
+    wav.write ("data", 4);
+    wav.writeInt ((int) dataBytes);
+
+    for (int i = 0; i < audio.getNumSamples(); ++i)
+        for (int ch = 0; ch < channels; ++ch)
+            wav.writeInt ((int) std::lround (juce::jlimit (-1.0, 1.0 - 1.0 / 2147483648.0, (double) audio.getSample (ch, i)) * 2147483648.0));
+
+    file.replaceWithData (wav.getData(), wav.getDataSize());
+}
+
+AudioFileDetails readAudioFileDetails (const juce::File& file)
+{
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    AudioFileDetails details;
+
+    if (reader != nullptr)
+        details = { (int) reader->numChannels, reader->sampleRate, (int) reader->bitsPerSample,
+                    reader->usesFloatingPointData, reader->lengthInSamples, reader->metadataValues };
+
+    return details;
 }
 
 juce::AudioBuffer<float> makeNoiseBursts (int channels, int length, float level, int seed)

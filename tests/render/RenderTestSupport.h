@@ -46,8 +46,56 @@ ToolRun runRenderTool (const juce::StringArray& arguments, const juce::File& wor
 /** The same with --plugin set to the built bundle, placed first. */
 ToolRun runRenderToolWithPlugin (const juce::StringArray& arguments, const juce::File& workingDirectory);
 
-/** Writes a buffer to a file in the format its extension names (wav, aiff, flac). */
-void writeAudioFile (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate, int bitsPerSample);
+/** Runs it with the file-size limit (RLIMIT_FSIZE) set to maxBytes. */
+ToolRun runRenderToolWithFileSizeLimit (const juce::StringArray& arguments, const juce::File& workingDirectory, long maxBytes);
+
+/** A run of hestrel-render going on in the background (with --plugin set to the built bundle). */
+class BackgroundToolRun
+{
+public:
+    BackgroundToolRun (const juce::StringArray& arguments, const juce::File& workingDirectory);
+    ~BackgroundToolRun();
+
+    /** Sends the process a signal. */
+    void signal (int signalNumber) const;
+
+    /** Waits until a file whose name starts with a dot appears in the directory (a temporary
+        file of the render), at most timeoutMs; false if the process ended first or time ran out.
+    */
+    bool waitForHiddenFileIn (const juce::File& directory, int timeoutMs) const;
+
+    /** Waits for the end; the exit code is 128 + the signal's number if a signal ended it. */
+    ToolRun wait();
+
+private:
+    int pid = -1;
+    juce::File outFile, errFile;
+};
+
+/** Writes a buffer to a file in the format its extension names (wav, aiff, flac), with optional
+    WAV metadata (as JUCE's WAV reader and writer name it).
+*/
+void writeAudioFile (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate, int bitsPerSample,
+                     const juce::StringPairArray& metadata = {});
+
+/** Writes a plain 32-bit integer PCM WAV file (JUCE's writer makes 32 bits float). */
+void writeInteger32WavFile (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate);
+
+/** The format and metadata of an audio file, as JUCE's reader sees them. */
+struct AudioFileDetails
+{
+    int numChannels = 0;
+    double sampleRate = 0.0;
+    int bitsPerSample = 0;
+    bool isFloatingPoint = false;
+    juce::int64 length = 0;
+    juce::StringPairArray metadata;
+};
+
+AudioFileDetails readAudioFileDetails (const juce::File& file);
+
+/** The names of the files in a directory that start with a dot (leftover temporary files). */
+juce::StringArray hiddenFilesIn (const juce::File& directory);
 
 /** Reads a whole file; the reader's details through the pointers when given. */
 juce::AudioBuffer<float> readAudioFile (const juce::File& file, double* sampleRate = nullptr, int* bitsPerSample = nullptr);

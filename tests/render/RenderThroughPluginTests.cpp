@@ -174,7 +174,7 @@ TEST (RenderThroughPlugin, OutputsKeepChannelsRateAndBitDepthAndLineUpAtTheLonge
     for (const auto& format : formatCases)
     {
         SCOPED_TRACE (format.fileName);
-        const auto output = (dir / "out").getChildFile (juce::File (format.fileName).getFileNameWithoutExtension() + "-hestrel.wav");
+        const auto output = (dir / "out").getChildFile (juce::String (format.fileName).upToLastOccurrenceOf (".", false, false) + "-hestrel.wav");
         ASSERT_TRUE (output.existsAsFile());
 
         double sampleRate = 0.0;
@@ -191,9 +191,9 @@ TEST (RenderThroughPlugin, OutputsKeepChannelsRateAndBitDepthAndLineUpAtTheLonge
     ASSERT_EQ (lines.size(), (int) std::size (formatCases) + 1);
 
     for (int i = 0; i < (int) std::size (formatCases); ++i)
-        EXPECT_TRUE (lines[i].startsWith (juce::File (formatCases[i].fileName).getFileNameWithoutExtension() + ": ")) << lines[i];
+        EXPECT_TRUE (lines[i].startsWith (juce::String (formatCases[i].fileName).upToLastOccurrenceOf (".", false, false) + ": ")) << lines[i];
 
-    EXPECT_TRUE (lines[0].contains ("below -20 dB")) << lines[0];
+    EXPECT_TRUE (lines[0].contains (", partly open ") && lines[0].contains (", closed ")) << lines[0];
     EXPECT_TRUE (run.err.isEmpty()) << run.err;
 }
 

@@ -1,44 +1,43 @@
 #include "GainCsv.h"
 
-juce::Result writeGainCsv (const juce::File& file, const juce::StringArray& trackNames,
-                           const std::vector<GainFrames>& frames)
+#include "GainFrames.h"
+
+juce::Result GainCsvWriter::open (const juce::File& fileToWrite, const juce::StringArray& trackNames, double secondsPerFrame)
 {
-    jassert ((size_t) trackNames.size() == frames.size());
+    file = fileToWrite;
+    numTracks = trackNames.size();
+    frameSeconds = secondsPerFrame;
+    stream = std::make_unique<juce::FileOutputStream> (file, 1 << 16);
 
-    juce::MemoryOutputStream csv;
-    csv << "time_s";
-
-    for (const auto& name : trackNames)
-        csv << "," << name << "_level_db," << name << "_gain_db";
-
-    csv << "\n";
-
-    size_t numFrames = 0;
-
-    for (const auto& track : frames)
-        numFrames = juce::jmax (numFrames, track.size());
-
-    const auto frameSeconds = frames.empty() ? 0.01 : frames.front().frameSeconds;
-
-    for (size_t f = 0; f < numFrames; ++f)
-    {
-        csv << juce::String ((double) f * frameSeconds, 3);
-
-        for (const auto& track : frames)
-        {
-            const auto level = f < track.size() ? track.level[f] : 0.0f;
-            const auto gain = f < track.size() ? track.gain[f] : 1.0f;
-            csv << "," << juce::String (amplitudeToDecibels (level), 2) << "," << juce::String (amplitudeToDecibels (gain), 2);
-        }
-
-        csv << "\n";
-    }
-
-    const juce::TemporaryFile temporary (file);
-
-    if (! temporary.getFile().replaceWithData (csv.getData(), csv.getDataSize())
-        || ! temporary.overwriteTargetFileWithTemporary())
+    if (stream->failedToOpen() || ! stream->setPosition (0) || ! stream->truncate().wasOk())
         return juce::Result::fail ("cannot write " + file.getFullPathName());
 
+    juce::String header ("time_s");
+
+    for (const auto& name : trackNames)
+        header << "," << name << "_level_db," << name << "_gain_db";
+
+    *stream << header << "\n";
     return juce::Result::ok();
+}
+
+bool GainCsvWriter::addRow (const float* levels, const float* gains)
+{
+    juce::String line (juce::String ((double) row++ * frameSeconds, 3));
+
+    for (int t = 0; t < numTracks; ++t)
+        line << "," << juce::String (amplitudeToDecibels (levels[t]), 2) << "," << juce::String (amplitudeToDecibels (gains[t]), 2);
+
+    line << "\n";
+    return stream->writeText (line, false, false, nullptr) && stream->getStatus().wasOk();
+}
+
+juce::Result GainCsvWriter::finish()
+{
+    stream->flush();
+    const auto ok = stream->getStatus().wasOk();
+    stream.reset();
+
+    return ok ? juce::Result::ok()
+              : juce::Result::fail ("cannot write " + file.getFullPathName() + ": the disk may be full or the file too large");
 }

@@ -2,34 +2,53 @@
 
 #include <cmath>
 
+GainFrameBuilder::GainFrameBuilder (double sampleRate, double frameSeconds, FrameCallback callback)
+    : onFrame (std::move (callback)),
+      frameLength (juce::jmax (1, juce::roundToInt (sampleRate * frameSeconds)))
+{
+}
+
+void GainFrameBuilder::add (const juce::AudioBuffer<float>& input, const float* gains, int numSamples)
+{
+    channels = juce::jmax (1, input.getNumChannels());
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        for (int ch = 0; ch < input.getNumChannels(); ++ch)
+            sumOfSquares += (double) input.getSample (ch, i) * input.getSample (ch, i);
+
+        sumOfGains += gains[i];
+
+        if (++count == frameLength)
+            finish();
+    }
+}
+
+void GainFrameBuilder::finish()
+{
+    if (count == 0)
+        return;
+
+    const auto n = (double) count;
+    onFrame ((float) std::sqrt (sumOfSquares / (n * channels)), (float) (sumOfGains / n));
+    count = 0;
+    sumOfSquares = sumOfGains = 0.0;
+}
+
 GainFrames makeGainFrames (const juce::AudioBuffer<float>& input, const std::vector<float>& gain,
                            double sampleRate, double frameSeconds)
 {
     GainFrames frames;
     frames.frameSeconds = frameSeconds;
 
-    const auto frameLength = juce::jmax (1, juce::roundToInt (sampleRate * frameSeconds));
-    const auto length = juce::jmin (input.getNumSamples(), (int) gain.size());
-    const auto channels = juce::jmax (1, input.getNumChannels());
-
-    for (int start = 0; start < length; start += frameLength)
+    GainFrameBuilder builder (sampleRate, frameSeconds, [&frames] (float level, float meanGain)
     {
-        const auto end = juce::jmin (length, start + frameLength);
-        double sumOfSquares = 0.0, sumOfGains = 0.0;
+        frames.level.push_back (level);
+        frames.gain.push_back (meanGain);
+    });
 
-        for (int i = start; i < end; ++i)
-        {
-            for (int ch = 0; ch < input.getNumChannels(); ++ch)
-                sumOfSquares += (double) input.getSample (ch, i) * input.getSample (ch, i);
-
-            sumOfGains += gain[(size_t) i];
-        }
-
-        const auto count = (double) (end - start);
-        frames.level.push_back ((float) std::sqrt (sumOfSquares / (count * channels)));
-        frames.gain.push_back ((float) (sumOfGains / count));
-    }
-
+    builder.add (input, gain.data(), juce::jmin (input.getNumSamples(), (int) gain.size()));
+    builder.finish();
     return frames;
 }
 

@@ -2,6 +2,7 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <functional>
 #include <vector>
 
 /** A track's input level and applied gain at a fixed frame rate, for gains.csv, gains.png and
@@ -21,7 +22,35 @@ struct GainFrames
     size_t size() const noexcept    { return level.size(); }
 };
 
-/** Cuts a track and its per-sample gain into frames of frameSeconds (the last may be short). */
+/**
+    Cuts a track and its per-sample gain into frames of a fixed length as the blocks come,
+    handing each finished frame on: (input RMS level, mean gain), both linear.
+*/
+class GainFrameBuilder
+{
+public:
+    using FrameCallback = std::function<void (float level, float gain)>;
+
+    GainFrameBuilder (double sampleRate, double frameSeconds, FrameCallback onFrame);
+
+    /** Adds the first numSamples of a block and its gains. */
+    void add (const juce::AudioBuffer<float>& input, const float* gains, int numSamples);
+
+    /** Hands on the last, shorter frame, if one is open. */
+    void finish();
+
+    /** Samples per frame. */
+    int getFrameLength() const noexcept    { return frameLength; }
+
+private:
+    FrameCallback onFrame;
+    int frameLength;
+    int channels = 1;
+    int count = 0;
+    double sumOfSquares = 0.0, sumOfGains = 0.0;
+};
+
+/** Cuts a whole track and its per-sample gain into frames of frameSeconds (the last may be short). */
 GainFrames makeGainFrames (const juce::AudioBuffer<float>& input, const std::vector<float>& gain,
                            double sampleRate, double frameSeconds = 0.01);
 

@@ -29,15 +29,21 @@ namespace
         return 10.0 * magnitude;
     }
 
+    float toY (float value, juce::Rectangle<float> area)
+    {
+        const auto db = juce::jlimit (bottomDb, topDb, amplitudeToDecibels (value));
+        return juce::jmap (db, topDb, bottomDb, area.getY(), area.getBottom());
+    }
+
+    /** A line through every frame, as long as there are few enough to keep. */
     juce::Path tracePath (const std::vector<float>& values, juce::Rectangle<float> area, double seconds, double frameSeconds)
     {
         juce::Path path;
 
         for (size_t f = 0; f < values.size(); ++f)
         {
-            const auto db = juce::jlimit (bottomDb, topDb, amplitudeToDecibels (values[f]));
             const auto x = area.getX() + (float) (((double) f + 0.5) * frameSeconds / seconds) * area.getWidth();
-            const auto y = juce::jmap (db, topDb, bottomDb, area.getY(), area.getBottom());
+            const auto y = toY (values[f], area);
 
             if (f == 0)
                 path.startNewSubPath (x, y);
@@ -48,8 +54,31 @@ namespace
         return path;
     }
 
+    /** For a long session: per column, a stroke from the lowest to the highest value in it. */
+    void drawEnvelope (juce::Graphics& g, const std::vector<GainPlotTrace::ValueSpan>& columns, juce::Rectangle<float> area, float thickness)
+    {
+        const auto columnWidth = area.getWidth() / (float) juce::jmax ((size_t) 1, columns.size());
+        float previousY = 0.0f;
+
+        for (size_t c = 0; c < columns.size(); ++c)
+        {
+            const auto x = area.getX() + ((float) c + 0.5f) * columnWidth;
+            auto top = toY (columns[c].highest, area), bottom = toY (columns[c].lowest, area);
+
+            // Join the columns, so a steady trace reads as a line.
+            if (c > 0)
+            {
+                top = juce::jmin (top, previousY);
+                bottom = juce::jmax (bottom, previousY);
+            }
+
+            g.fillRect (x - thickness * 0.5f, top - thickness * 0.5f, thickness, bottom - top + thickness);
+            previousY = (top + bottom) * 0.5f;
+        }
+    }
+
     void drawPanel (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& name,
-                    const GainFrames& frames, double seconds, double tickSpacing)
+                    const GainPlotTrace& trace, double seconds, double tickSpacing)
     {
         g.setColour (gridColour);
 
@@ -72,11 +101,22 @@ namespace
                         juce::Justification::centredRight);
         }
 
-        g.setColour (levelColour);
-        g.strokePath (tracePath (frames.level, area, seconds, frames.frameSeconds), juce::PathStrokeType (1.2f));
+        if (trace.isEnvelope())
+        {
+            g.setColour (levelColour);
+            drawEnvelope (g, trace.getLevelColumns(), area, 1.2f);
+            g.setColour (gainColour);
+            drawEnvelope (g, trace.getGainColumns(), area, 2.0f);
+        }
+        else
+        {
+            const auto& frames = trace.getFrames();
+            g.setColour (levelColour);
+            g.strokePath (tracePath (frames.level, area, seconds, frames.frameSeconds), juce::PathStrokeType (1.2f));
 
-        g.setColour (gainColour);
-        g.strokePath (tracePath (frames.gain, area, seconds, frames.frameSeconds), juce::PathStrokeType (2.0f));
+            g.setColour (gainColour);
+            g.strokePath (tracePath (frames.gain, area, seconds, frames.frameSeconds), juce::PathStrokeType (2.0f));
+        }
 
         g.setColour (textColour);
         g.drawRect (area, 1.0f);
@@ -86,7 +126,7 @@ namespace
     }
 }
 
-juce::Image drawGainPlot (const juce::StringArray& trackNames, const std::vector<GainFrames>& frames)
+juce::Image drawGainPlot (const juce::StringArray& trackNames, const std::vector<GainPlotTrace>& traces)
 {
     const auto numTracks = juce::jmax (1, trackNames.size());
     const auto height = titleHeight + numTracks * panelHeight + axisHeight;
@@ -96,8 +136,8 @@ juce::Image drawGainPlot (const juce::StringArray& trackNames, const std::vector
 
     double seconds = 0.0;
 
-    for (const auto& track : frames)
-        seconds = juce::jmax (seconds, (double) track.size() * track.frameSeconds);
+    for (const auto& trace : traces)
+        seconds = juce::jmax (seconds, trace.getSeconds());
 
     seconds = juce::jmax (seconds, 0.01);
     const auto tickSpacing = niceTickSpacing (seconds);
@@ -121,11 +161,11 @@ juce::Image drawGainPlot (const juce::StringArray& trackNames, const std::vector
 
     const auto plotWidth = (float) (imageWidth - leftMargin - rightMargin);
 
-    for (int t = 0; t < trackNames.size() && (size_t) t < frames.size(); ++t)
+    for (int t = 0; t < trackNames.size() && (size_t) t < traces.size(); ++t)
     {
         const juce::Rectangle<float> area ((float) leftMargin, (float) (titleHeight + t * panelHeight + panelHeader),
                                            plotWidth, (float) (panelHeight - panelHeader - 12));
-        drawPanel (g, area, trackNames[t], frames[(size_t) t], seconds, tickSpacing);
+        drawPanel (g, area, trackNames[t], traces[(size_t) t], seconds, tickSpacing);
     }
 
     // The time axis under the last panel.
@@ -145,21 +185,52 @@ juce::Image drawGainPlot (const juce::StringArray& trackNames, const std::vector
 }
 
 juce::Result writeGainPlot (const juce::File& file, const juce::StringArray& trackNames,
-                            const std::vector<GainFrames>& frames)
+                            const std::vector<GainPlotTrace>& traces)
 {
-    const auto image = drawGainPlot (trackNames, frames);
-    const juce::TemporaryFile temporary (file);
+    const auto image = drawGainPlot (trackNames, traces);
+    juce::FileOutputStream stream (file);
 
-    {
-        auto stream = temporary.getFile().createOutputStream();
-        juce::PNGImageFormat png;
-
-        if (stream == nullptr || stream->failedToOpen() || ! png.writeImageToStream (image, *stream))
-            return juce::Result::fail ("cannot write " + file.getFullPathName());
-    }
-
-    if (! temporary.overwriteTargetFileWithTemporary())
+    if (stream.failedToOpen() || ! stream.setPosition (0) || ! stream.truncate().wasOk())
         return juce::Result::fail ("cannot write " + file.getFullPathName());
 
+    juce::PNGImageFormat png;
+    const auto written = png.writeImageToStream (image, stream);
+    stream.flush();
+
+    if (! written || ! stream.getStatus().wasOk())
+        return juce::Result::fail ("cannot write " + file.getFullPathName() + ": the disk may be full or the file too large");
+
     return juce::Result::ok();
+}
+
+GainPlotTrace::GainPlotTrace (juce::int64 totalFrames, double secondsPerFrame)
+    : frameSeconds (secondsPerFrame), numFrames (juce::jmax ((juce::int64) 1, totalFrames))
+{
+    frames.frameSeconds = frameSeconds;
+
+    if (numFrames > maxFramesDrawnOneByOne)
+    {
+        levelColumns.resize ((size_t) envelopeColumns);
+        gainColumns.resize ((size_t) envelopeColumns);
+    }
+}
+
+void GainPlotTrace::add (float level, float gain)
+{
+    if (! isEnvelope())
+    {
+        frames.level.push_back (level);
+        frames.gain.push_back (gain);
+        ++added;
+        return;
+    }
+
+    const auto column = (size_t) juce::jmin ((juce::int64) envelopeColumns - 1, added++ * envelopeColumns / numFrames);
+    levelColumns[column].include (level);
+    gainColumns[column].include (gain);
+}
+
+double GainPlotTrace::getSeconds() const noexcept
+{
+    return (double) added * frameSeconds;
 }

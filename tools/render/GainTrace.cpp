@@ -2,14 +2,12 @@
 
 #include <cmath>
 
-std::vector<float> measureAppliedGain (const juce::AudioBuffer<float>& input, const juce::AudioBuffer<float>& output)
+void AppliedGainMeter::measure (const juce::AudioBuffer<float>& input, const juce::AudioBuffer<float>& output,
+                                int numSamples, float* gains) noexcept
 {
-    const auto length = juce::jmin (input.getNumSamples(), output.getNumSamples());
     const auto channels = juce::jmin (input.getNumChannels(), output.getNumChannels());
-    std::vector<float> gain ((size_t) juce::jmax (0, length), 1.0f);
-    float held = 1.0f;
 
-    for (int i = 0; i < length; ++i)
+    for (int i = 0; i < numSamples; ++i)
     {
         float x = 0.0f, y = 0.0f;
 
@@ -27,8 +25,14 @@ std::vector<float> measureAppliedGain (const juce::AudioBuffer<float>& input, co
         if (std::abs (x) > tinySampleMagnitude)
             held = y / x;
 
-        gain[(size_t) i] = held;
+        gains[i] = held;
     }
+}
 
+std::vector<float> measureAppliedGain (const juce::AudioBuffer<float>& input, const juce::AudioBuffer<float>& output)
+{
+    const auto length = juce::jmax (0, juce::jmin (input.getNumSamples(), output.getNumSamples()));
+    std::vector<float> gain ((size_t) length, 1.0f);
+    AppliedGainMeter().measure (input, output, length, gain.data());
     return gain;
 }

@@ -3,15 +3,54 @@
 #include <cstdio>
 #include <unistd.h>
 
-ProgressBar::ProgressBar()
-    : visible (isatty (fileno (stderr)) != 0)
+namespace
+{
+    juce::String formatDuration (double seconds)
+    {
+        const auto whole = (juce::int64) std::round (juce::jmax (0.0, seconds));
+        const auto hours = whole / 3600, minutes = (whole / 60) % 60, secs = whole % 60;
+        const auto twoDigits = [] (juce::int64 n) { return juce::String (n).paddedLeft ('0', 2); };
+
+        return hours > 0 ? juce::String (hours) + ":" + twoDigits (minutes) + ":" + twoDigits (secs)
+                         : juce::String (minutes) + ":" + twoDigits (secs);
+    }
+}
+
+ProgressBar::ProgressBar (double lengthInSeconds)
+    : visible (isatty (fileno (stderr)) != 0),
+      sessionSeconds (lengthInSeconds),
+      startMs (juce::Time::getMillisecondCounter())
 {
 }
 
 ProgressBar::~ProgressBar()
 {
-    if (visible && lastPercent >= 0)
+    if (drawn)
         std::fputs ("\n", stderr);
+}
+
+juce::String ProgressBar::format (double fractionDone, double elapsedSeconds, double lengthInSeconds)
+{
+    const auto fraction = juce::jlimit (0.0, 1.0, fractionDone);
+    constexpr int width = 30;
+    const auto filled = (int) (fraction * width);
+    juce::String bar;
+
+    for (int i = 0; i < width; ++i)
+        bar << (i < filled ? "#" : ".");
+
+    juce::String line;
+    line << "rendering [" << bar << "] " << juce::String ((int) (fraction * 100.0)).paddedLeft (' ', 3) << " %  "
+         << formatDuration (elapsedSeconds) << " elapsed";
+
+    if (elapsedSeconds > 0.2 && fraction > 0.0)
+    {
+        const auto speed = fraction * lengthInSeconds / elapsedSeconds;
+        line << "  " << (speed < 10.0 ? juce::String (speed, 1) : juce::String (juce::roundToInt (speed))) << "x real time  "
+             << formatDuration ((1.0 - fraction) * lengthInSeconds / speed) << " left";
+    }
+
+    return line;
 }
 
 void ProgressBar::update (double fractionDone)
@@ -19,21 +58,14 @@ void ProgressBar::update (double fractionDone)
     if (! visible)
         return;
 
-    const auto percent = juce::jlimit (0, 100, (int) (fractionDone * 100.0));
+    const auto now = juce::Time::getMillisecondCounter();
 
-    if (percent == lastPercent)
+    if (drawn && now - lastDrawMs < 100 && fractionDone < 1.0)
         return;
 
-    lastPercent = percent;
-    constexpr int width = 40;
-    const auto filled = percent * width / 100;
-
-    char bar[width + 1];
-
-    for (int i = 0; i < width; ++i)
-        bar[i] = i < filled ? '#' : '.';
-
-    bar[width] = 0;
-    std::fprintf (stderr, "\rrendering [%s] %3d %%", bar, percent);
+    lastDrawMs = now;
+    drawn = true;
+    const auto line = format (fractionDone, (now - startMs) / 1000.0, sessionSeconds);
+    std::fprintf (stderr, "\r%s\033[K", line.toRawUTF8());
     std::fflush (stderr);
 }

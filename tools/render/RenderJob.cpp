@@ -1,186 +1,269 @@
 #include "RenderJob.h"
 
-#include "AudioTracks.h"
-#include "GainCsv.h"
-#include "GainFrames.h"
-#include "GainPlot.h"
-#include "GainTrace.h"
 #include "HostedPlugins.h"
+#include "InterruptGuard.h"
 #include "ProgressBar.h"
 #include "RenderOptions.h"
-#include "RoundRobinRenderer.h"
-#include "TrackSummary.h"
+#include "RenderPlan.h"
+#include "SessionInputs.h"
+#include "SessionRender.h"
+#include "StagedFiles.h"
 
 #include <HestrelBundle.h>
 #include <HostedParameters.h>
 #include <identity/HestrelIdentity.h>
 
+#include <optional>
 #include <ostream>
 
 namespace
 {
-    /** Every file the render will write, checked against the inputs and against what exists. */
-    juce::Result checkOutputs (const RenderOptions& options, juce::Array<juce::File>& trackOutputs)
+    /** A failed stage: its one-line message and the exit code it leads to. */
+    struct JobError
+    {
+        juce::String message;
+        int exitCode = 1;
+    };
+
+    using StageResult = std::optional<JobError>;
+
+    StageResult failed (const juce::Result& result, int exitCode = 1)
+    {
+        if (result.wasOk())
+            return std::nullopt;
+
+        return JobError { result.getErrorMessage(), exitCode };
+    }
+
+    bool isSameFile (const juce::File& a, const juce::File& b)
+    {
+        return a == b || (a.exists() && b.exists() && a.getLinkedTarget() == b.getLinkedTarget());
+    }
+
+    /** Check: what the command line names, before any file is opened. */
+    StageResult checkDestinations (const RenderOptions& options)
     {
         const auto& directory = options.outputDirectory;
 
         if (directory.existsAsFile())
-            return juce::Result::fail ("cannot write into " + directory.getFullPathName() + ": it is a file, not a directory");
+            return JobError { "cannot write into " + directory.getFullPathName() + ": it is a file, not a directory" };
 
-        juce::Array<juce::File> written;
+        if (options.mix == juce::File())
+            return std::nullopt;
+
+        const auto mixPath = options.mix.getFullPathName();
+
+        if (! options.mix.getParentDirectory().isDirectory())
+            return JobError { "cannot write the mix " + mixPath + ": the directory " + options.mix.getParentDirectory().getFullPathName() + " does not exist" };
+
+        if (options.mix.isDirectory())
+            return JobError { "cannot write the mix " + mixPath + ": it is a directory" };
 
         for (const auto& input : options.inputs)
+            if (isSameFile (options.mix, input))
+                return JobError { "refusing to write the mix over the input " + input.getFullPathName() };
+
+        return std::nullopt;
+    }
+
+    /** Read: every input opened and checked (header only; the audio streams later). */
+    StageResult openInputs (const RenderOptions& options, SessionInputs& inputs)
+    {
+        return failed (inputs.open (options.inputs, options.split));
+    }
+
+    /** Check: every file the render will write, against the inputs, each other and what exists. */
+    StageResult checkOutputs (const RenderOptions& options, const RenderPlan& plan)
+    {
+        juce::Array<juce::File> written;
+
+        for (const auto& output : plan.outputs)
         {
-            const auto output = getOutputFileFor (input, directory);
+            if (written.contains (output.target))
+                return JobError { "two inputs would both be written to " + output.target.getFullPathName() + ": give the tracks different names" };
 
-            if (written.contains (output))
-                return juce::Result::fail ("two inputs would both be written to " + output.getFullPathName()
-                                           + ": give the tracks different names");
-
-            written.add (output);
-            trackOutputs.add (output);
+            written.add (output.target);
         }
 
-        written.add (directory.getChildFile ("gains.csv"));
-        written.add (directory.getChildFile ("gains.png"));
+        if (plan.mix != juce::File() && (plan.mix == plan.gainsCsv || plan.mix == plan.gainsPlot || written.contains (plan.mix)))
+            return JobError { "--mix " + plan.mix.getFullPathName() + " is also one of the render's outputs: choose another name" };
 
-        for (const auto& output : written)
+        for (const auto& output : plan.getAllTargets())
         {
             for (const auto& input : options.inputs)
-                if (output == input || (output.exists() && input.exists() && output.getLinkedTarget() == input.getLinkedTarget()))
-                    return juce::Result::fail ("refusing to write over the input " + input.getFullPathName()
-                                               + ": choose another --out directory");
-
-            if (output.exists() && ! options.force)
-                return juce::Result::fail (output.getFullPathName() + " already exists (use --force to replace it)");
+                if (isSameFile (output, input))
+                    return JobError { "refusing to write over the input " + input.getFullPathName() + ": choose another --out directory" };
 
             if (output.isDirectory())
-                return juce::Result::fail ("cannot write " + output.getFullPathName() + ": a directory is in the way");
+                return JobError { "cannot write " + output.getFullPathName() + ": a directory is in the way" };
+
+            if (output.exists() && ! options.force)
+                return JobError { output.getFullPathName() + " already exists (use --force to replace it)" };
         }
 
-        return juce::Result::ok();
+        return std::nullopt;
+    }
+
+    /** Host: one instance per track, set up as asked and prepared; the noise floor each uses. */
+    StageResult hostInstances (const RenderOptions& options, const SessionInputs& inputs, HostedPlugins& plugins,
+                               juce::Array<float>& noiseFloors, std::ostream& err)
+    {
+        const auto& tracks = inputs.getTracks();
+        const auto numTracks = (int) tracks.size();
+
+        if (numTracks > registrySlotCount)
+            err << "hestrel-render: warning: Hestrel instances share " << registrySlotCount << " slots; tracks "
+                << registrySlotCount + 1 << " and up (" << numTracks - registrySlotCount
+                << " of them) pass unchanged, as they would in a host" << std::endl;
+
+        const auto bundle = options.plugin != juce::File() ? options.plugin : HestrelHost::findDefaultBundle();
+
+        if (auto error = failed (plugins.load (bundle, numTracks, inputs.getSampleRate(), options.blockSize)))
+            return error;
+
+        if (auto error = failed (plugins.applySettings (options.settings)))
+            return error;
+
+        juce::Array<int> channels;
+
+        for (const auto& track : tracks)
+            channels.add (track.numChannels);
+
+        if (auto error = failed (plugins.prepare (channels, inputs.getSampleRate(), options.blockSize, HestrelHost::Processing::offline)))
+            return error;
+
+        for (int t = 0; t < numTracks; ++t)
+            noiseFloors.add (HestrelHost::getParameterText (plugins[t], ParameterIDs::threshold).getFloatValue());
+
+        return std::nullopt;
+    }
+
+    /** Render, measure and write: the whole session streamed into temporary files. */
+    StageResult renderToStagedFiles (SessionInputs& inputs, HostedPlugins& plugins, const juce::Array<float>& noiseFloors,
+                                     StagedFiles& staged, SessionRender& render)
+    {
+        juce::Array<juce::AudioProcessor*> instances;
+
+        for (int t = 0; t < plugins.size(); ++t)
+            instances.add (&plugins[t]);
+
+        ProgressBar progressBar ((double) inputs.getLength() / inputs.getSampleRate());
+        auto interrupted = []
+        {
+            const auto signal = InterruptGuard::getSignal();
+            return signal != 0 ? "interrupted by " + InterruptGuard::getSignalName (signal) + "; nothing was written" : juce::String();
+        };
+
+        const auto rendered = render.run (staged, instances, noiseFloors,
+                                          [&progressBar] (double done) { progressBar.update (done); },
+                                          interrupted);
+
+        if (rendered.failed())
+            return JobError { staged.nameTargetsIn (rendered).getErrorMessage() + (InterruptGuard::getSignal() != 0 ? "" : "; nothing was replaced"),
+                              InterruptGuard::getSignal() != 0 ? 128 + InterruptGuard::getSignal() : 1 };
+
+        return std::nullopt;
+    }
+
+    /** Write: the temporary files renamed into place, once nothing stands in their way. */
+    StageResult moveIntoPlace (const RenderOptions& options, StagedFiles& staged)
+    {
+        if (const auto signal = InterruptGuard::getSignal(); signal != 0)
+            return JobError { "interrupted by " + InterruptGuard::getSignalName (signal) + "; nothing was written", 128 + signal };
+
+        if (auto error = failed (staged.checkTargetsStillFree (options.force)))
+            return error;
+
+        return failed (staged.commit());
+    }
+
+    /** Summarise: one line per track, the mix's peak and where everything went. */
+    void summarise (const SessionInputs& inputs, const RenderPlan& plan, const SessionRender& render,
+                    const RenderOptions& options, std::ostream& out)
+    {
+        const auto& tracks = inputs.getTracks();
+
+        for (size_t t = 0; t < tracks.size(); ++t)
+            out << render.getSummaries()[t].format (tracks[t].name) << "\n";
+
+        if (plan.mix != juce::File())
+            out << "mix: peak " << juce::String (juce::Decibels::gainToDecibels (render.getMixPeak(), -120.0f), 1)
+                << " dBFS" << (render.getMixPeak() > 1.0f ? " (above full scale: turn it down before converting to integer)" : "")
+                << ", " << (plan.mixChannels == 1 ? "mono" : "stereo") << ", written to " << plan.mix.getFullPathName() << "\n";
+
+        const auto numOutputs = (int) plan.outputs.size();
+        out << "wrote " << numOutputs << " cleaned file" << (numOutputs == 1 ? "" : "s") << ", gains.csv and gains.png to "
+            << options.outputDirectory.getFullPathName() << std::endl;
     }
 }
 
 int runRenderJob (const juce::StringArray& arguments, const juce::File& workingDirectory,
                   std::ostream& out, std::ostream& err)
 {
-    auto fail = [&err] (const juce::String& message, int code = 1)
-    {
-        err << "hestrel-render: error: " << message << std::endl;
-        return code;
-    };
-
     const auto parsed = parseRenderCommandLine (arguments, workingDirectory);
-
-    if (parsed.failed())
-        return fail (parsed.error, 2);
-
     const auto& options = parsed.options;
 
-    if (options.showHelp)
+    if (! parsed.failed() && options.showHelp)
     {
         out << getRenderUsage();
         return 0;
     }
 
-    juce::Array<juce::File> outputFiles;
-
-    if (const auto checked = checkOutputs (options, outputFiles); checked.failed())
-        return fail (checked.getErrorMessage());
-
-    juce::OwnedArray<AudioTrack> tracks;
-
-    if (const auto read = AudioTrackReader().readSession (options.inputs, tracks); read.failed())
-        return fail (read.getErrorMessage());
-
-    const auto sampleRate = tracks.getFirst()->sampleRate;
-
-    if (tracks.size() > registrySlotCount)
-        err << "hestrel-render: warning: Hestrel instances share " << registrySlotCount << " slots; tracks "
-            << registrySlotCount + 1 << " and up (" << tracks.size() - registrySlotCount
-            << " of them) pass unchanged, as they would in a host" << std::endl;
-
-    const auto bundle = options.plugin != juce::File() ? options.plugin : HestrelHost::findDefaultBundle();
+    SessionInputs inputs;
+    RenderPlan plan;
     HostedPlugins plugins;
-
-    if (const auto loaded = plugins.load (bundle, tracks.size(), sampleRate, options.blockSize); loaded.failed())
-        return fail (loaded.getErrorMessage());
-
-    if (const auto applied = plugins.applySettings (options.settings); applied.failed())
-        return fail (applied.getErrorMessage());
-
-    juce::Array<int> channels;
-
-    for (auto* track : tracks)
-        channels.add (track->audio.getNumChannels());
-
-    if (const auto prepared = plugins.prepare (channels, sampleRate, options.blockSize, HestrelHost::Processing::offline);
-        prepared.failed())
-        return fail (prepared.getErrorMessage());
-
-    // Render into memory first: nothing is written until every track has come through.
-    juce::OwnedArray<juce::AudioBuffer<float>> rendered;
-    juce::Array<juce::AudioProcessor*> instances;
-    juce::Array<const juce::AudioBuffer<float>*> inputs;
-    juce::Array<juce::AudioBuffer<float>*> outputs;
-
-    for (int t = 0; t < tracks.size(); ++t)
-    {
-        const auto& audio = tracks.getUnchecked (t)->audio;
-        rendered.add (new juce::AudioBuffer<float> (audio.getNumChannels(), audio.getNumSamples()));
-        instances.add (&plugins[t]);
-        inputs.add (&audio);
-        outputs.add (rendered.getLast());
-    }
-
-    {
-        ProgressBar progressBar;
-        RoundRobinRenderer::render (instances, inputs, outputs, options.blockSize,
-                                    [&progressBar] (double done) { progressBar.update (done); });
-    }
-
     juce::Array<float> noiseFloors;
+    const InterruptGuard interruptGuard;
+    const auto createdOutputDirectory = ! options.outputDirectory.exists();
 
-    for (int t = 0; t < tracks.size(); ++t)
-        noiseFloors.add (HestrelHost::getParameterText (plugins[t], ParameterIDs::threshold).getFloatValue());
-
-    plugins.unload();
-
-    juce::StringArray names;
-    std::vector<GainFrames> frames;
-
-    for (int t = 0; t < tracks.size(); ++t)
+    auto run = [&]() -> StageResult
     {
-        const auto& track = *tracks.getUnchecked (t);
-        names.add (track.getName());
-        frames.push_back (makeGainFrames (track.audio, measureAppliedGain (track.audio, *rendered.getUnchecked (t)), sampleRate));
-    }
+        if (parsed.failed())
+            return JobError { parsed.error, 2 };
 
-    if (! options.outputDirectory.isDirectory())
+        if (auto error = checkDestinations (options))
+            return error;
+
+        if (auto error = openInputs (options, inputs))
+            return error;
+
+        plan = planRender (inputs, options.outputDirectory, options.splitOutputs, options.mix);
+
+        if (auto error = checkOutputs (options, plan))
+            return error;
+
+        if (auto error = hostInstances (options, inputs, plugins, noiseFloors, err))
+            return error;
+
         if (const auto created = options.outputDirectory.createDirectory(); created.failed())
-            return fail ("cannot create " + options.outputDirectory.getFullPathName() + ": " + created.getErrorMessage());
+            return JobError { "cannot create " + options.outputDirectory.getFullPathName() + ": " + created.getErrorMessage() };
 
-    for (int t = 0; t < tracks.size(); ++t)
-    {
-        // Every output has the session's length, so the cleaned tracks line up as the inputs did.
-        const auto& track = *tracks.getUnchecked (t);
+        SessionRender render (inputs, plan, options.blockSize);
+        {
+            StagedFiles staged;   // removes whatever it still holds when it goes
 
-        if (const auto written = writeWavFile (outputFiles[t], *rendered.getUnchecked (t), sampleRate, track.bitsPerSample);
-            written.failed())
-            return fail (written.getErrorMessage());
-    }
+            if (auto error = renderToStagedFiles (inputs, plugins, noiseFloors, staged, render))
+                return error;
 
-    if (const auto written = writeGainCsv (options.outputDirectory.getChildFile ("gains.csv"), names, frames); written.failed())
-        return fail (written.getErrorMessage());
+            if (auto error = moveIntoPlace (options, staged))
+                return error;
+        }
 
-    if (const auto written = writeGainPlot (options.outputDirectory.getChildFile ("gains.png"), names, frames); written.failed())
-        return fail (written.getErrorMessage());
+        plugins.unload();
+        summarise (inputs, plan, render, options, out);
+        return std::nullopt;
+    };
 
-    for (int t = 0; t < tracks.size(); ++t)
-        out << formatTrackSummary (names[t], summariseTrack (frames[(size_t) t], noiseFloors[t]), noiseFloors[t]) << "\n";
+    const auto error = run();
 
-    out << "wrote " << tracks.size() << " track" << (tracks.size() == 1 ? "" : "s") << ", gains.csv and gains.png to "
-        << options.outputDirectory.getFullPathName() << std::endl;
-    return 0;
+    if (! error)
+        return 0;
+
+    // A directory made for this run goes again, if nothing else went into it.
+    if (createdOutputDirectory && options.outputDirectory.isDirectory()
+        && options.outputDirectory.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*") == 0)
+        options.outputDirectory.deleteFile();
+
+    err << "hestrel-render: error: " << error->message << std::endl;
+    return error->exitCode;
 }

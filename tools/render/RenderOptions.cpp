@@ -65,7 +65,16 @@ ParsedCommandLine parseRenderCommandLine (const juce::StringArray& arguments, co
         {
             options.force = true;
         }
-        else if (argument == "--plugin" || argument == "--out" || argument == "--block"
+        else if (argument == "--split")
+        {
+            options.split = true;
+        }
+        else if (argument == "--split-outputs")
+        {
+            options.split = true;
+            options.splitOutputs = true;
+        }
+        else if (argument == "--plugin" || argument == "--out" || argument == "--block" || argument == "--mix"
                  || argument == "--set" || argument == "--set-track")
         {
             if (! nextValue (value) || value.isEmpty())
@@ -74,6 +83,10 @@ ParsedCommandLine parseRenderCommandLine (const juce::StringArray& arguments, co
             if (argument == "--plugin")
             {
                 options.plugin = workingDirectory.getChildFile (value);
+            }
+            else if (argument == "--mix")
+            {
+                options.mix = workingDirectory.getChildFile (value);
             }
             else if (argument == "--out")
             {
@@ -126,8 +139,9 @@ ParsedCommandLine parseRenderCommandLine (const juce::StringArray& arguments, co
     if (options.inputs.isEmpty())
         return fail ("no input tracks given (see --help)");
 
+    // With --split a file may hold many tracks; their count is known once the files are open.
     for (const auto& setting : options.settings)
-        if (setting.track >= options.inputs.size())
+        if (! options.split && setting.track >= options.inputs.size())
             return fail ("track " + juce::String (setting.track + 1) + " is out of range: there "
                          + (options.inputs.size() == 1 ? "is 1 input track" : "are " + juce::String (options.inputs.size()) + " input tracks"));
 
@@ -137,7 +151,7 @@ ParsedCommandLine parseRenderCommandLine (const juce::StringArray& arguments, co
 juce::String getRenderUsage()
 {
     return "usage: hestrel-render [--plugin PATH.vst3] [--out DIR] [--set ID=VALUE]... [--set-track N:ID=VALUE]...\n"
-           "                      [--block N] [--force] IN1.wav IN2.wav ...\n"
+           "                      [--block N] [--split | --split-outputs] [--mix FILE.wav] [--force] IN1.wav IN2.wav ...\n"
            "\n"
            "Cleans a multitrack recording through Hestrel: one instance per track, all in one process,\n"
            "block k of every track before block k+1 of any.\n"
@@ -148,8 +162,13 @@ juce::String getRenderUsage()
            + juce::String (ParameterIDs::threshold) + "=-45)\n"
            "  --set-track N:ID=VALUE   the same for track N only (tracks count from 1)\n"
            "  --block N       block size in samples (default 512)\n"
+           "  --split         take every channel of a multichannel (recorder) file as its own track;\n"
+           "                  the cleaned channels go back into one <file>-hestrel.wav per input\n"
+           "  --split-outputs the same, but write one mono <file>-ch<k>-hestrel.wav per channel\n"
+           "  --mix FILE      also write the sum of the cleaned tracks (32-bit float; stereo if any track is)\n"
            "  --force         replace outputs of an earlier run\n"
            "\n"
            "Parameter IDs: " + HestrelHost::listParameterIDs() + ".\n"
-           "Writes <input name>-hestrel.wav per track, gains.csv and gains.png.\n";
+           "Writes <input name>-hestrel.wav per input, gains.csv and gains.png; nothing is replaced unless\n"
+           "the whole render succeeds.\n";
 }

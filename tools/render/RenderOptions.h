@@ -33,6 +33,15 @@ struct RenderOptions
     /** Replace outputs left by an earlier run. */
     bool force = false;
 
+    /** Take every channel of a multichannel input as a track of its own. */
+    bool split = false;
+
+    /** With split: write each cleaned channel as its own mono file, not one file per input. */
+    bool splitOutputs = false;
+
+    /** Where to write the sum of the cleaned tracks; empty for no mix. */
+    juce::File mix;
+
     /** The input tracks, in the order given. */
     juce::Array<juce::File> inputs;
 

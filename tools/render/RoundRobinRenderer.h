@@ -5,20 +5,23 @@
 /**
     Runs every track through its own instance the way a single-threaded host does: block k of
     every track before block k+1 of any, so each instance sees the others' levels as a DAW would
-    let it.
+    let it. It is fed one round (one block of every track) at a time.
 */
 class RoundRobinRenderer
 {
 public:
-    /** Called after every round with the fraction of the session done (0 to 1). */
-    using ProgressCallback = std::function<void (double)>;
+    /** The instances must be prepared for the block size and for the tracks' channel counts. */
+    RoundRobinRenderer (const juce::Array<juce::AudioProcessor*>& instances, const juce::Array<int>& channelsPerTrack, int blockSize);
 
-    /** Renders the tracks into the outputs (same sizes as the inputs). The instances must be
-        prepared for the block size and for the tracks' channel counts.
+    /** Processes one round in place: every track's block (its channels, numSamples <= blockSize)
+        goes through its instance, in track order.
     */
-    static void render (const juce::Array<juce::AudioProcessor*>& instances,
-                        const juce::Array<const juce::AudioBuffer<float>*>& inputs,
-                        const juce::Array<juce::AudioBuffer<float>*>& outputs,
-                        int blockSize,
-                        const ProgressCallback& progress = {});
+    void processRound (const juce::Array<juce::AudioBuffer<float>*>& trackBlocks, int numSamples);
+
+private:
+    juce::Array<juce::AudioProcessor*> instances;
+
+    /** One working buffer per track, sized once; a plug-in may want more channels than the file. */
+    juce::OwnedArray<juce::AudioBuffer<float>> workBuffers;
+    juce::MidiBuffer midi;
 };

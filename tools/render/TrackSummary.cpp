@@ -1,38 +1,61 @@
 #include "TrackSummary.h"
 
-TrackSummary summariseTrack (const GainFrames& frames, float noiseFloorDb)
+namespace
 {
-    TrackSummary summary;
-    const auto floorLevel = std::pow (10.0f, noiseFloorDb / 20.0f);
-    const auto minus20Db = 0.1f;
-    double sumOfGains = 0.0;
-    size_t framesAbove = 0, framesBelowMinus20 = 0;
+    constexpr float minus6Db = 0.5011872f;
+    constexpr float minus20Db = 0.1f;
 
-    for (size_t f = 0; f < frames.size(); ++f)
+    juce::String percent (double share)
     {
-        if (frames.level[f] > floorLevel)
-        {
-            sumOfGains += frames.gain[f];
-            ++framesAbove;
-        }
-
-        if (frames.gain[f] < minus20Db)
-            ++framesBelowMinus20;
+        return juce::String (juce::roundToInt (share * 100.0)) + " %";
     }
-
-    summary.anyAboveFloor = framesAbove > 0;
-    summary.meanGainAboveFloorDb = framesAbove > 0 ? amplitudeToDecibels ((float) (sumOfGains / (double) framesAbove)) : 0.0f;
-    summary.secondsBelowMinus20Db = (double) framesBelowMinus20 * frames.frameSeconds;
-    summary.fractionBelowMinus20Db = frames.size() > 0 ? (double) framesBelowMinus20 / (double) frames.size() : 0.0;
-    return summary;
 }
 
-juce::String formatTrackSummary (const juce::String& name, const TrackSummary& summary, float noiseFloorDb)
+TrackSummary::TrackSummary (float floorDb)
+    : noiseFloorDb (floorDb), floorLevel (std::pow (10.0f, floorDb / 20.0f))
 {
-    const auto mean = summary.anyAboveFloor ? "mean gain " + juce::String (summary.meanGainAboveFloorDb, 1) + " dB while above its noise floor"
-                                            : juce::String ("never above its noise floor");
+}
 
-    return name + ": " + mean + " (" + juce::String (noiseFloorDb, 1) + " dB), "
-           + juce::String (summary.secondsBelowMinus20Db, 1) + " s ("
-           + juce::String (juce::roundToInt (summary.fractionBelowMinus20Db * 100.0)) + " %) below -20 dB";
+void TrackSummary::add (float level, float gain) noexcept
+{
+    ++frames;
+
+    if (level > floorLevel)
+    {
+        sumOfGainsAboveFloor += gain;
+        ++framesAboveFloor;
+    }
+
+    if (gain >= minus6Db)
+        ++framesOpen;
+    else if (gain < minus20Db)
+        ++framesClosed;
+}
+
+double TrackSummary::getOpenShare() const noexcept        { return frames > 0 ? (double) framesOpen / (double) frames : 0.0; }
+double TrackSummary::getClosedShare() const noexcept      { return frames > 0 ? (double) framesClosed / (double) frames : 0.0; }
+double TrackSummary::getPartlyOpenShare() const noexcept  { return frames > 0 ? (double) (frames - framesOpen - framesClosed) / (double) frames : 0.0; }
+
+float TrackSummary::getMeanGainAboveFloorDb() const noexcept
+{
+    return framesAboveFloor > 0 ? amplitudeToDecibels ((float) (sumOfGainsAboveFloor / (double) framesAboveFloor)) : 0.0f;
+}
+
+juce::String TrackSummary::format (const juce::String& name) const
+{
+    const auto mean = wasEverAboveFloor() ? "mean gain " + juce::String (getMeanGainAboveFloorDb(), 1) + " dB above its noise floor"
+                                          : juce::String ("never above its noise floor");
+
+    return name + ": open " + percent (getOpenShare()) + ", partly open " + percent (getPartlyOpenShare())
+           + ", closed " + percent (getClosedShare()) + "; " + mean + " (" + juce::String (noiseFloorDb, 1) + " dB)";
+}
+
+TrackSummary summariseTrack (const GainFrames& frames, float noiseFloorDb)
+{
+    TrackSummary summary (noiseFloorDb);
+
+    for (size_t f = 0; f < frames.size(); ++f)
+        summary.add (frames.level[f], frames.gain[f]);
+
+    return summary;
 }

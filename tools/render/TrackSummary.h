@@ -4,24 +4,34 @@
 
 #include <juce_core/juce_core.h>
 
-/** What the one-line summary of a rendered track says. */
-struct TrackSummary
+/** What the one-line summary of a rendered track says, gathered frame by frame. */
+class TrackSummary
 {
-    /** Mean gain (dB of the mean linear gain) over the frames whose level is above the noise
-        floor; 0 dB when there are none.
-    */
-    float meanGainAboveFloorDb = 0.0f;
+public:
+    /** noiseFloorDb: the threshold the track's instance used. */
+    explicit TrackSummary (float noiseFloorDb = -60.0f);
 
-    /** How long the gain stayed below -20 dB, in seconds, and as a share of the track. */
-    double secondsBelowMinus20Db = 0.0;
-    double fractionBelowMinus20Db = 0.0;
+    /** Counts one frame: its input level and mean gain, both linear. */
+    void add (float level, float gain) noexcept;
 
-    /** Whether any frame rose above the noise floor. */
-    bool anyAboveFloor = false;
+    /** Shares of the time: open (gain within 6 dB of unity), partly open, closed (below -20 dB). */
+    double getOpenShare() const noexcept;
+    double getPartlyOpenShare() const noexcept;
+    double getClosedShare() const noexcept;
+
+    /** Mean gain (dB of the mean linear gain) over the frames above the noise floor; 0 dB when none are. */
+    float getMeanGainAboveFloorDb() const noexcept;
+    bool wasEverAboveFloor() const noexcept    { return framesAboveFloor > 0; }
+
+    /** "mic1: open 33 %, partly open 45 %, closed 22 %; mean gain -8.7 dB above its noise floor (-60.0 dB)" */
+    juce::String format (const juce::String& name) const;
+
+private:
+    float noiseFloorDb;
+    float floorLevel;
+    double sumOfGainsAboveFloor = 0.0;
+    juce::int64 frames = 0, framesAboveFloor = 0, framesOpen = 0, framesClosed = 0;
 };
 
-/** Summarises a track's frames, given the noise floor its instance used (dB). */
+/** The summary of a whole track's frames. */
 TrackSummary summariseTrack (const GainFrames& frames, float noiseFloorDb);
-
-/** "mic1: mean gain -0.4 dB while above its noise floor (-60 dB), 31.2 s (54 %) below -20 dB" */
-juce::String formatTrackSummary (const juce::String& name, const TrackSummary& summary, float noiseFloorDb);
