@@ -78,10 +78,10 @@ TEST (Parameters, TypedTextSetsClampedSnappedValues)
     struct Case { const char* id; const char* text; float plain; };
     for (const auto& c : { Case { "rmsWindow", "250", 250.0f },     Case { "rmsWindow", "250 ms", 250.0f },
                            Case { "rmsWindow", "5000", 1000.0f },   Case { "rmsWindow", "fast", 10.0f },
-                           Case { "rmsWindow", "nan", 10.0f },      Case { "rmsWindow", "inf", 1000.0f },
-                           Case { "maxAtten", "-inf", -60.0f },     Case { "maxAtten", "nan", 0.0f },
+                           Case { "rmsWindow", "nan", 300.0f },      Case { "rmsWindow", "inf", 1000.0f },
+                           Case { "maxAtten", "-inf", -60.0f },     Case { "maxAtten", "nan", -60.0f },
                            Case { "bleedReject", "-12.26", -12.5f }, Case { "bleedReject", "-12.25", -12.0f },
-                           Case { "bleedReject", "NaN", -3.0f },    Case { "threshold", "-42.04", -42.0f },
+                           Case { "bleedReject", "NaN", -12.0f },    Case { "threshold", "-42.04", -42.0f },
                            Case { "smoothing", "7.77", 7.8f },      Case { "weight", "150.4 %", 150.0f } })
     {
         auto& parameter = param (p, c.id);
