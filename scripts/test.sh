@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: the unit tests under the sanitizers (build/sanitizers), then everything
-# (plug-in, test host, tools, tests, benchmarks) built in build/debug, through CTest.
+# Runs every test: the unit tests under the sanitizers (build/sanitizers), a bounded run of the
+# state fuzzer (clang, build/fuzz), then everything (plug-in, test host, tools, tests,
+# benchmarks) built in build/debug, through CTest.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,6 +16,9 @@ sanitized="$root/build/sanitizers"
 cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DHESTREL_SANITIZERS=ON -DHESTREL_BUILD_TOOLS=OFF
 cmake --build "$sanitized" -j "$(nproc)" --target hestrel_unit_tests
 ASAN_OPTIONS=detect_leaks=1 "$sanitized/tests/unit/hestrel_unit_tests" --gtest_brief=1
+
+# A minute of the state fuzzer, from the committed seeds (a longer run: bash scripts/fuzz.sh).
+bash "$root/scripts/fuzz.sh" 60
 
 # Then everything, the built bundle included, through CTest.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug
