@@ -25,13 +25,13 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$build" -j "$(nproc)" --target hestrel_state_fuzzer
 
 mkdir -p "$build/corpus-state" "$build/findings"
-log="$build/state-fuzzer.log"
+log="$build/state-fuzzer-${seconds}s.log"
 
 # One process; each input is bounded in time and memory, the whole run in seconds.
 ASAN_OPTIONS=detect_leaks=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 "$build/fuzz/hestrel_state_fuzzer" \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=65536 \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=8192 \
     -dict="$root/fuzz/state.dict" -artifact_prefix="$build/findings/" -print_final_stats=1 \
     "$build/corpus-state" "$root/fuzz/corpus/state" >"$log" 2>&1 || {
         tail -n 60 "$log" >&2
