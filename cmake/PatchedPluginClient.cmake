@@ -50,3 +50,11 @@ set_property (TARGET juce_audio_plugin_client_VST3 PROPERTY INTERFACE_SOURCES "$
 if (NOT wrapperSources MATCHES "juce-patched")
     message (FATAL_ERROR "The VST3 wrapper target has no juce_audio_plugin_client_VST3.cpp to replace")
 endif()
+
+set (HESTREL_PATCHED_MODULES "${patchedModules}")
+
+# The copy's headers include the module's own headers by module path: they must find the copy,
+# or a compiler that tells files apart by path (clang) sees each definition twice.
+function (hestrel_use_patched_plugin_client target)
+    target_include_directories (${target} BEFORE PRIVATE "${HESTREL_PATCHED_MODULES}")
+endfunction()

@@ -60,3 +60,29 @@ with open(os.path.join(out, "long-length-field.bin"), "wb") as f:
     f.write(fresh[:4] + struct.pack("<I", 100000) + fresh[8:])
 with open(os.path.join(out, "negative-length-field.bin"), "wb") as f:
     f.write(fresh[:4] + struct.pack("<i", -5) + fresh[8:])
+
+# Component states as the VST3 wrapper stores them: the blob, eight zero bytes, the private tree
+# (the wrapper's bypass switch in ValueTree::writeToStream form), its size and "JUCEPrivateData".
+component_out = os.path.join(os.path.dirname(out), "component")
+os.makedirs(component_out, exist_ok=True)
+
+
+def private_tree(bypass):
+    return (b"JUCEPrivateData\0" + b"\x01\x01" + b"Bypass\0" + b"\x01\x01" + (b"\x02" if bypass else b"\x03")
+            + b"\x00")
+
+
+def component(state_blob, tree):
+    return state_blob + b"\0" * 8 + tree + struct.pack("<q", len(tree)) + b"JUCEPrivateData"
+
+
+components = {
+    "fresh": component(blob(seeds["fresh"]), private_tree(False)),
+    "bypassed-high": component(blob(seeds["all-high"]), private_tree(True)),
+    "empty-private-tree": component(blob(seeds["all-low"]), b""),
+    "no-trailer": blob(seeds["hand-edited"]),
+}
+
+for name, data in components.items():
+    with open(os.path.join(component_out, name + ".bin"), "wb") as f:
+        f.write(data)

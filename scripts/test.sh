@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests under the sanitizers (build/sanitizers), a bounded run of the
-# state fuzzer (clang, build/fuzz), then everything (plug-in, test host, tools, tests,
+# state fuzzers (clang, build/fuzz), then everything (plug-in, test host, tools, tests,
 # benchmarks) built in build/debug, through CTest.
 set -euo pipefail
 
@@ -17,8 +17,8 @@ cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DHESTREL_SANITIZERS=O
 cmake --build "$sanitized" -j "$(nproc)" --target hestrel_unit_tests
 ASAN_OPTIONS=detect_leaks=1 "$sanitized/tests/unit/hestrel_unit_tests" --gtest_brief=1
 
-# A minute of the state fuzzer, from the committed seeds (a longer run: bash scripts/fuzz.sh).
-bash "$root/scripts/fuzz.sh" 60
+# Half a minute of each fuzzer, from the committed seeds (a longer run: bash scripts/fuzz.sh).
+bash "$root/scripts/fuzz.sh" 30
 
 # Then everything, the built bundle included, through CTest.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug
