@@ -5,12 +5,12 @@ set -euo pipefail
 
 packages=(
     # build
-    cmake g++ make pkg-config ccache juce-modules-source
+    cmake g++ make pkg-config ccache juce-modules-source patch
     libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxext-dev
     libxinerama-dev libxrandr-dev libxcursor-dev libgl-dev
     libflac-dev libvorbis-dev libogg-dev libpng-dev libjpeg-dev zlib1g-dev
-    # tests and benchmarks
-    googletest libgtest-dev libbenchmark-dev time
+    # tests and benchmarks; clang and llvm for the fuzzer (libFuzzer, symbolizer)
+    googletest libgtest-dev libbenchmark-dev time clang llvm libclang-rt-14-dev
     # fonts, so that text renders the same on every machine
     fonts-dejavu-core
     # a real window: virtual X server, atom interning, screenshots

@@ -1,6 +1,8 @@
 #include "PluginProcessor.h"
+#include "FiniteFloatParameter.h"
 #include "PluginEditor.h"
 #include "SharedBleedManager.h"
+#include "StateTextCheck.h"
 
 #include <cmath>
 
@@ -17,25 +19,18 @@ namespace
         return juce::String (value, 1) + unit;
     }
 
-    /** The framework's own text-to-value, except that "nan" reads like text without a number:
-        a NaN would pass the range's clamping and snapping and end up in the project.
+    /** The framework's text-to-value applies: typed "nan" reads as NaN, which the parameter
+        turns into its default, as it does a loaded "nan" and a NaN from the host.
     */
-    float valueFromText (const juce::String& text)
-    {
-        const auto value = text.getFloatValue();
-        return std::isnan (value) ? 0.0f : value;
-    }
-
     std::unique_ptr<juce::AudioParameterFloat> makeParameter (const char* id, const char* name,
                                                               juce::NormalisableRange<float> range, float defaultValue,
                                                               std::function<juce::String (float, int)> valueToText)
     {
-        return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 1 }, name, range, defaultValue,
-                                                            juce::AudioParameterFloatAttributes()
-                                                                .withLabel ({})
-                                                                .withCategory (juce::AudioProcessorParameter::genericParameter)
-                                                                .withStringFromValueFunction (std::move (valueToText))
-                                                                .withValueFromStringFunction (valueFromText));
+        return std::make_unique<FiniteFloatParameter> (juce::ParameterID { id, 1 }, name, range, defaultValue,
+                                                       juce::AudioParameterFloatAttributes()
+                                                           .withLabel ({})
+                                                           .withCategory (juce::AudioProcessorParameter::genericParameter)
+                                                           .withStringFromValueFunction (std::move (valueToText)));
     }
 
     /** Decibels at or below this become a gain of 0. */
@@ -217,25 +212,27 @@ void ZIDodavAzaviduroProcessor::getStateInformation (juce::MemoryBlock& destData
         copyXmlToBinary (*xml, destData);
 }
 
-/** True when the text of a state blob is well-formed UTF-8 up to its end or its first zero byte.
-    The XML reader trusts its input: a multi-byte sequence cut short at the end of a damaged
-    blob would make it read past the text.
+/** True when the text of a state blob is safe for the framework's XML reader: well-formed
+    UTF-8 up to its end or its first zero byte (a multi-byte sequence cut short would make the
+    reader read past the text), and XML that passes the strict check of StateTextCheck.
 */
-static bool hasValidUtf8Text (const void* data, int sizeInBytes)
+static bool hasSafeText (const void* data, int sizeInBytes)
 {
-    if (sizeInBytes < 9)
+    if (data == nullptr || sizeInBytes < 9)
         return false;
 
     const auto* bytes = static_cast<const char*> (data);
     const auto lengthField = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
     const auto textBytes = juce::jmin (sizeInBytes - 8, lengthField);
 
-    return textBytes > 0 && juce::CharPointer_UTF8::isValidString (bytes + 8, textBytes);
+    return textBytes > 0
+            && juce::CharPointer_UTF8::isValidString (bytes + 8, textBytes)
+            && StateTextCheck::isSafeToParse (bytes + 8, (size_t) textBytes);
 }
 
 void ZIDodavAzaviduroProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (data == nullptr || ! hasValidUtf8Text (data, sizeInBytes))
+    if (! hasSafeText (data, sizeInBytes))
         return;
 
     const auto xml = getXmlFromBinary (data, sizeInBytes);
@@ -254,10 +251,12 @@ void ZIDodavAzaviduroProcessor::setStateInformation (const void* data, int sizeI
 
 /** Prepares a loaded tree so that binding it keeps what the user had:
 
+    - a "value" that the binding will change (clamped to the range, snapped to the grid, or a
+      NaN turned into the default) is replaced by the value the parameter will hold, in the
+      framework's double form; left as it was, it would be saved again as loaded whenever the
+      result equals the current value;
     - a parameter that the tree lacks gets a child holding its current value, after the loaded
-      ones (the framework would otherwise reset it to its default);
-    - a "value" that reads as NaN is dropped, so that parameter takes its default instead of
-      carrying a NaN into the engine and back into the project.
+      ones (the framework would otherwise reset it to its default).
 */
 void ZIDodavAzaviduroProcessor::prepareLoadedState (juce::ValueTree& loadedState) const
 {
@@ -266,10 +265,22 @@ void ZIDodavAzaviduroProcessor::prepareLoadedState (juce::ValueTree& loadedState
     for (auto child : loadedState)
     {
         const auto* valueText = child.getPropertyPointer (valueProperty);
+        auto* parameter = parameters.getParameter (child[idProperty].toString());
 
-        if (valueText != nullptr && std::isnan ((double) *valueText)
-            && parameters.getParameter (child[idProperty].toString()) != nullptr)
-            child.removeProperty (valueProperty, nullptr);
+        if (valueText == nullptr || parameter == nullptr)
+            continue;
+
+        // As the value-tree state reads it, binds it and reads it back from the parameter.
+        const auto loaded = (float) *valueText;
+
+        if (loaded == parameters.getRawParameterValue (parameter->paramID)->load())
+            continue;
+
+        const auto bound = parameter->convertFrom0to1 (parameter->convertTo0to1 (loaded));
+        const auto held = parameter->convertFrom0to1 (parameter->convertTo0to1 (bound));
+
+        if (! (held == loaded))
+            child.setProperty (valueProperty, (double) held, nullptr);
     }
 
     for (auto* parameter : getParameters())

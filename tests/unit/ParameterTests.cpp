@@ -82,10 +82,10 @@ TEST (Parameters, TypedTextSetsClampedSnappedValues)
     struct Case { const char* id; const char* text; float plain; };
     for (const auto& c : { Case { ParameterIDs::rmsWindow, "250", 250.0f },     Case { ParameterIDs::rmsWindow, "250 ms", 250.0f },
                            Case { ParameterIDs::rmsWindow, "5000", 1000.0f },   Case { ParameterIDs::rmsWindow, "fast", 10.0f },
-                           Case { ParameterIDs::rmsWindow, "nan", 10.0f },      Case { ParameterIDs::rmsWindow, "inf", 1000.0f },
-                           Case { ParameterIDs::maxAtten, "-inf", -60.0f },     Case { ParameterIDs::maxAtten, "nan", 0.0f },
+                           Case { ParameterIDs::rmsWindow, "nan", 300.0f },      Case { ParameterIDs::rmsWindow, "inf", 1000.0f },
+                           Case { ParameterIDs::maxAtten, "-inf", -60.0f },     Case { ParameterIDs::maxAtten, "nan", -60.0f },
                            Case { ParameterIDs::bleedReject, "-12.26", -12.5f }, Case { ParameterIDs::bleedReject, "-12.25", -12.0f },
-                           Case { ParameterIDs::bleedReject, "NaN", -3.0f },    Case { ParameterIDs::threshold, "-42.04", -42.0f },
+                           Case { ParameterIDs::bleedReject, "NaN", -12.0f },    Case { ParameterIDs::threshold, "-42.04", -42.0f },
                            Case { ParameterIDs::smoothing, "7.77", 7.8f },      Case { ParameterIDs::weight, "150.4 %", 150.0f } })
     {
         auto& parameter = param (p, c.id);
