@@ -117,8 +117,8 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
     reloaded = new ZIDodavAzaviduroProcessor();
 
     // Not the defaults, so that a blob that wrongly resets a value shows as a change.
-    fuzzed->parameters.getParameter ("weight")->setValueNotifyingHost (0.3f);
-    fuzzed->parameters.getParameter ("rmsWindow")->setValueNotifyingHost (0.7f);
+    fuzzed->parameters.getParameter (ParameterIDs::weight)->setValueNotifyingHost (0.3f);
+    fuzzed->parameters.getParameter (ParameterIDs::rmsWindow)->setValueNotifyingHost (0.7f);
     baseline = save (*fuzzed);
     return 0;
 }

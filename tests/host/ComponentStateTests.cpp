@@ -4,6 +4,10 @@
 
 #include "HostedPlugin.h"
 
+#include <HostedInstances.h>
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -82,7 +86,7 @@ namespace
 
     float bypassOf (juce::AudioPluginInstance& instance)
     {
-        return HostedPlugin::findParameter (instance, "Bypass")->getValue();
+        return instance.getBypassParameter()->getValue();
     }
 }
 
@@ -95,9 +99,9 @@ TEST (ComponentState, DamagedTrailersAreRefusedWhole)
     ASSERT_NE (donor, nullptr);
     ASSERT_NE (target, nullptr);
 
-    HostedPlugin::setFromText (*donor, "Weight", "37");
-    HostedPlugin::findParameter (*donor, "Bypass")->setValueNotifyingHost (1.0f);
-    const auto donorState = HostedPlugin::componentState (*donor);
+    EXPECT_TRUE (HestrelHost::setParameterFromText (*donor, ParameterIDs::weight, "37"));
+    donor->getBypassParameter()->setValueNotifyingHost (1.0f);
+    const auto donorState = HestrelHost::getComponentState (*donor);
     const auto parts = split (donorState);
     const auto treeSize = (juce::int64) parts.privateTree.getSize();
     ASSERT_GT (treeSize, 0);
@@ -105,12 +109,12 @@ TEST (ComponentState, DamagedTrailersAreRefusedWhole)
     // The untouched donor state restores both, so the target can tell acceptance from refusal.
     {
         auto check = HostedPlugin::create();
-        HostedPlugin::restoreComponentState (*check, join (parts.blob, parts.privateTree, treeSize));
-        EXPECT_EQ (HostedPlugin::findParameter (*check, "Weight")->getCurrentValueAsText(), "37 %");
+        HestrelHost::restoreComponentState (*check, join (parts.blob, parts.privateTree, treeSize));
+        EXPECT_EQ (HestrelHost::findParameter (*check, ParameterIDs::weight)->getCurrentValueAsText(), "37 %");
         EXPECT_EQ (bypassOf (*check), 1.0f);
     }
 
-    const auto before = HostedPlugin::componentState (*target);
+    const auto before = HestrelHost::getComponentState (*target);
     const auto total = (juce::int64) donorState.getSize();
     constexpr auto int64Max = std::numeric_limits<juce::int64>::max();
     constexpr auto int64Min = std::numeric_limits<juce::int64>::min();
@@ -139,24 +143,24 @@ TEST (ComponentState, DamagedTrailersAreRefusedWhole)
 
     for (const auto& c : cases)
     {
-        HostedPlugin::restoreComponentState (*target, c.state);
-        EXPECT_EQ (HostedPlugin::componentState (*target), before) << c.why;
+        HestrelHost::restoreComponentState (*target, c.state);
+        EXPECT_EQ (HestrelHost::getComponentState (*target), before) << c.why;
         EXPECT_EQ (bypassOf (*target), 0.0f) << c.why;
-        EXPECT_EQ (HostedPlugin::findParameter (*target, "Weight")->getCurrentValueAsText(), "100 %") << c.why;
+        EXPECT_EQ (HestrelHost::findParameter (*target, ParameterIDs::weight)->getCurrentValueAsText(), "100 %") << c.why;
     }
 }
 
 TEST (ComponentState, StatesWithoutATrailerOrWithAnEmptyOneStillLoad)
 {
     auto donor = HostedPlugin::create();
-    HostedPlugin::setFromText (*donor, "Weight", "42");
-    const auto parts = split (HostedPlugin::componentState (*donor));
+    EXPECT_TRUE (HestrelHost::setParameterFromText (*donor, ParameterIDs::weight, "42"));
+    const auto parts = split (HestrelHost::getComponentState (*donor));
 
     for (const auto& state : { parts.blob, join (parts.blob, {}, 0) })
     {
         auto target = HostedPlugin::create();
-        HostedPlugin::restoreComponentState (*target, state);
-        EXPECT_EQ (HostedPlugin::findParameter (*target, "Weight")->getCurrentValueAsText(), "42 %");
+        HestrelHost::restoreComponentState (*target, state);
+        EXPECT_EQ (HestrelHost::findParameter (*target, ParameterIDs::weight)->getCurrentValueAsText(), "42 %");
     }
 }
 
@@ -169,8 +173,8 @@ TEST (ComponentState, RandomlyDamagedTrailersLeaveValuesInRange)
     ASSERT_NE (donor, nullptr);
     ASSERT_NE (target, nullptr);
 
-    HostedPlugin::findParameter (*donor, "Bypass")->setValueNotifyingHost (1.0f);
-    const auto state = HostedPlugin::componentState (*donor);
+    donor->getBypassParameter()->setValueNotifyingHost (1.0f);
+    const auto state = HestrelHost::getComponentState (*donor);
     const auto parts = split (state);
     const auto trailerStart = parts.blob.getSize();
     juce::Random random (88);
@@ -184,7 +188,7 @@ TEST (ComponentState, RandomlyDamagedTrailersLeaveValuesInRange)
             bytes[trailerStart + (size_t) random.nextInt ((int) (damaged.getSize() - trailerStart - identifierSize))]
                 = (juce::uint8) random.nextInt (256);
 
-        HostedPlugin::restoreComponentState (*target, damaged);
+        HestrelHost::restoreComponentState (*target, damaged);
 
         for (auto* parameter : target->getParameters())
         {

@@ -4,6 +4,10 @@
 
 #include "HostedPlugin.h"
 
+#include <HostedInstances.h>
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -266,7 +270,7 @@ TEST (HostileHost, AutomationOutsideZeroToOneLeavesValuesInRange)
 
     const auto heldText = [] (juce::AudioPluginInstance& plugin)
     {
-        const auto state = HostedPlugin::componentState (plugin);
+        const auto state = HestrelHost::getComponentState (plugin);
         return juce::String::fromUTF8 (static_cast<const char*> (state.getData()) + 8, 282);
     };
 

@@ -5,6 +5,10 @@
 
 #include "HostedPlugin.h"
 
+#include <HostedInstances.h>
+#include <HostedParameters.h>
+#include <identity/HestrelIdentity.h>
+
 #include <gtest/gtest.h>
 
 #include <pluginterfaces/vst/ivstaudioprocessor.h>
@@ -58,10 +62,10 @@ namespace
         Vst::IParamValueQueue* PLUGIN_API addParameterData (const Vst::ParamID&, int32&) override    { return nullptr; }
     };
 
-    /** The wrapper's numeric ID of a parameter: the hash of its ID string, top bit cleared. */
+    /** The wrapper's numeric ID of a parameter, as the host library derives it. */
     Vst::ParamID vstParamID (const char* parameterID)
     {
-        return (Vst::ParamID) juce::String (parameterID).hashCode() & 0x7fffffff;
+        return (Vst::ParamID) HestrelHost::getVst3ParameterID (parameterID).getLargeIntValue();
     }
 
     /** The hosted instance's VST3 component, through JUCE's typesafe visitor. */
@@ -245,14 +249,14 @@ TEST (Vst3Lifecycle, AProcessCallWithOnlyParameterChangesSetsThem)
     ASSERT_EQ (vst.component->setActive (true), kResultOk);
     ASSERT_EQ (vst.processor->setProcessing (true), kResultTrue);
 
-    EXPECT_TRUE (vst.sendParameterOnly (vstParamID ("weight"), 0.25));   // 50 %
-    EXPECT_TRUE (vst.sendParameterOnly (vstParamID ("maxAtten"), std::nan ("")));
+    EXPECT_TRUE (vst.sendParameterOnly (vstParamID (ParameterIDs::weight), 0.25));   // 50 %
+    EXPECT_TRUE (vst.sendParameterOnly (vstParamID (ParameterIDs::maxAtten), std::nan ("")));
     EXPECT_TRUE (vst.processStereo());
 
     EXPECT_EQ (vst.processor->setProcessing (false), kResultTrue);
     EXPECT_EQ (vst.component->setActive (false), kResultOk);
 
-    const auto state = HostedPlugin::componentState (*instance);
+    const auto state = HestrelHost::getComponentState (*instance);
     const auto text = juce::String::fromUTF8 (static_cast<const char*> (state.getData()) + 8, 300);
     EXPECT_TRUE (text.contains ("<PARAM id=\"weight\" value=\"50.0\"/>")) << text;
     EXPECT_TRUE (text.contains ("<PARAM id=\"maxAtten\" value=\"-60.0\"/>")) << text;

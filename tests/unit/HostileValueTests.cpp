@@ -10,8 +10,6 @@
 
 namespace
 {
-    const char* const ids[] = { "rmsWindow", "bleedReject", "threshold", "smoothing", "weight", "maxAtten" };
-
     juce::RangedAudioParameter& param (ZIDodavAzaviduroProcessor& p, const char* id)
     {
         return *p.parameters.getParameter (id);
@@ -52,8 +50,10 @@ TEST (HostileValues, AutomationNeverLeavesAParameterOffItsRange)
     const Case cases[] = { { nan, "default" }, { -nan, "default" }, { inf, "end" }, { -inf, "start" },
                            { -0.5f, "start" }, { 1.5f, "end" }, { 1e30f, "end" } };
 
-    for (const auto* id : ids)
+    for (const auto& identity : hestrelParameters)
     {
+        const auto* id = identity.parameterID;
+
         for (const auto& c : cases)
         {
             ZIDodavAzaviduroProcessor p;
@@ -75,8 +75,10 @@ TEST (HostileValues, AutomationNeverLeavesAParameterOffItsRange)
 
 TEST (HostileValues, TypedAndLoadedNanBothGiveTheDefault)
 {
-    for (const auto* id : ids)
+    for (const auto& identity : hestrelParameters)
     {
+        const auto* id = identity.parameterID;
+
         for (const auto* nanText : { "nan", "NaN", "-nan", " nan dB" })
         {
             ZIDodavAzaviduroProcessor typed, loaded;
@@ -98,14 +100,14 @@ TEST (HostileValues, ClampedOrSnappedLoadedValuesAreSavedInDoubleForm)
 {
     struct Case { const char* id; float current; const char* loaded; const char* saved; };
     const Case cases[] = {
-        { "weight",      200.0f,  "5000",   "200.0" },
-        { "rmsWindow",    10.0f,  "",       "10.0" },
-        { "rmsWindow",    10.0f,  "fast",   "10.0" },
-        { "bleedReject", -12.5f,  "-12.26", "-12.5" },
-        { "maxAtten",    -60.0f,  "-1e300", "-60.0" },
-        { "smoothing",     5.0f,  "nan",    "5.0" },
-        { "threshold",   -60.0f,  "-60",    "-60" },      // reads as the value it sets: kept as loaded
-        { "weight",      100.0f,  "77",     "77" },       // changes the value without clamping: kept too
+        { ParameterIDs::weight,      200.0f,  "5000",   "200.0" },
+        { ParameterIDs::rmsWindow,    10.0f,  "",       "10.0" },
+        { ParameterIDs::rmsWindow,    10.0f,  "fast",   "10.0" },
+        { ParameterIDs::bleedReject, -12.5f,  "-12.26", "-12.5" },
+        { ParameterIDs::maxAtten,    -60.0f,  "-1e300", "-60.0" },
+        { ParameterIDs::smoothing,     5.0f,  "nan",    "5.0" },
+        { ParameterIDs::threshold,   -60.0f,  "-60",    "-60" },      // reads as the value it sets: kept as loaded
+        { ParameterIDs::weight,      100.0f,  "77",     "77" },       // changes the value without clamping: kept too
     };
 
     for (const auto& c : cases)
@@ -125,8 +127,10 @@ TEST (HostileValues, TextRoundTripLandsOnTheSameGridPoint)
 {
     ZIDodavAzaviduroProcessor p;
 
-    for (const auto* id : ids)
+    for (const auto& identity : hestrelParameters)
     {
+        const auto* id = identity.parameterID;
+
         auto& parameter = param (p, id);
         const auto& range = parameter.getNormalisableRange();
         const auto steps = (int) std::lround ((range.end - range.start) / range.interval);
@@ -138,7 +142,7 @@ TEST (HostileValues, TextRoundTripLandsOnTheSameGridPoint)
             const auto back = parameter.convertFrom0to1 (parameter.getValueForText (text));
 
             // The two lowest settings of maxAtten both mean "no floor" and both read "-inf".
-            const auto expected = (juce::String (id) == "maxAtten" && value == -59.5f) ? -60.0f : value;
+            const auto expected = (juce::String (id) == ParameterIDs::maxAtten && value == -59.5f) ? -60.0f : value;
             ASSERT_EQ (back, expected) << id << " at " << value << " via '" << text << "'";
         }
     }

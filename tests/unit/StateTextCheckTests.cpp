@@ -129,7 +129,7 @@ TEST (StateTextCheck, StopsAtTheFirstZeroByte)
 TEST (StateTextCheck, HostileBlobsChangeNothing)
 {
     ZIDodavAzaviduroProcessor p;
-    p.parameters.getParameter ("weight")->setValueNotifyingHost (0.25f);
+    p.parameters.getParameter (ParameterIDs::weight)->setValueNotifyingHost (0.25f);
     const auto before = save (p);
 
     const std::string blobs[] = {
