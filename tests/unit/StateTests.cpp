@@ -1,5 +1,6 @@
 #include "PluginProcessor.h"
 #include "SharedBleedManager.h"
+#include "StateBlob.h"
 
 #include <gtest/gtest.h>
 
@@ -9,27 +10,7 @@ namespace
 {
     juce::MemoryBlock blobFrom (const juce::String& xmlText, std::optional<int> lengthField = {})
     {
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream out (block, false);
-        out.writeInt (0x21324356);
-        out.writeInt (lengthField.value_or ((int) xmlText.getNumBytesAsUTF8()));
-        out.write (xmlText.toRawUTF8(), xmlText.getNumBytesAsUTF8());
-        out.writeByte (0);
-        out.flush();
-        return block;
-    }
-
-    /** A blob around text given as raw bytes, which need not be valid UTF-8. */
-    juce::MemoryBlock rawBlob (const std::string& text)
-    {
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream out (block, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) text.size());
-        out.write (text.data(), text.size());
-        out.writeByte (0);
-        out.flush();
-        return block;
+        return stateBlobAround (xmlText.toStdString(), lengthField);
     }
 
     juce::String xmlWith (const juce::String& children, const juce::String& tag = "Parameters")
@@ -136,8 +117,8 @@ TEST (State, RejectedBlobsChangeNothing)
         { "not xml",       blobFrom ("just some words") },
         { "empty text",    blobFrom ("", 1) },
         { "other root",    blobFrom (xmlWith (param (ParameterIDs::rmsWindow, "20"), "Settings")) },
-        { "cut character", rawBlob (goodText.toStdString() + "\xf0\x9f") },
-        { "bad utf-8",     rawBlob ("<Parameters><PARAM id=\"rmsWindow\" value=\"20\" note=\"\xff\"/></Parameters>") },
+        { "cut character", stateBlobAround (goodText.toStdString() + "\xf0\x9f") },
+        { "bad utf-8",     stateBlobAround ("<Parameters><PARAM id=\"rmsWindow\" value=\"20\" note=\"\xff\"/></Parameters>") },
     };
 
     for (const auto& [name, blob] : blobs)

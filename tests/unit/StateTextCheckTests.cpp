@@ -1,6 +1,7 @@
 // The strict check of a state's XML text, alone and in front of the processor's loading.
 
 #include "PluginProcessor.h"
+#include "StateBlob.h"
 #include "StateTextCheck.h"
 
 #include <gtest/gtest.h>
@@ -25,18 +26,6 @@ namespace
             text += "</a>";
 
         return text + "</Parameters>";
-    }
-
-    juce::MemoryBlock blobAround (const std::string& text)
-    {
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream out (block, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) text.size());
-        out.write (text.data(), text.size());
-        out.writeByte (0);
-        out.flush();
-        return block;
     }
 
     juce::MemoryBlock save (juce::AudioProcessor& p)
@@ -143,13 +132,13 @@ TEST (StateTextCheck, HostileBlobsChangeNothing)
 
     for (const auto& text : blobs)
     {
-        const auto blob = blobAround (text);
+        const auto blob = stateBlobAround (text);
         p.setStateInformation (blob.getData(), (int) blob.getSize());
         EXPECT_EQ (save (p), before) << text.substr (0, 80);
     }
 
     // The 40-byte blob exactly as a damaged project held it.
-    const auto hang = blobAround ("<Parameters><?x?>a</Parameters>");
+    const auto hang = stateBlobAround ("<Parameters><?x?>a</Parameters>");
     EXPECT_EQ (hang.getSize(), 40u);
 }
 

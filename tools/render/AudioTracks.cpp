@@ -5,7 +5,7 @@ AudioTrackReader::AudioTrackReader()
     formats.registerBasicFormats();
 }
 
-juce::Result AudioTrackReader::read (const juce::File& file, AudioTrack& track)
+juce::Result openAudioFileStream (const juce::File& file, std::unique_ptr<juce::FileInputStream>& stream)
 {
     const auto path = file.getFullPathName();
 
@@ -15,15 +15,31 @@ juce::Result AudioTrackReader::read (const juce::File& file, AudioTrack& track)
     if (! file.existsAsFile())
         return juce::Result::fail ("cannot read " + path + ": no such file");
 
-    auto stream = file.createInputStream();
+    stream = file.createInputStream();
 
     if (stream == nullptr || stream->failedToOpen())
         return juce::Result::fail ("cannot read " + path + ": the file cannot be opened");
 
+    return juce::Result::ok();
+}
+
+juce::String unsupportedAudioFileMessage (const juce::File& file)
+{
+    return "cannot read " + file.getFullPathName() + ": not a supported audio file (WAV, AIFF, FLAC or Ogg Vorbis)";
+}
+
+juce::Result AudioTrackReader::read (const juce::File& file, AudioTrack& track)
+{
+    const auto path = file.getFullPathName();
+    std::unique_ptr<juce::FileInputStream> stream;
+
+    if (const auto opened = openAudioFileStream (file, stream); opened.failed())
+        return opened;
+
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (std::move (stream)));
 
     if (reader == nullptr)
-        return juce::Result::fail ("cannot read " + path + ": not a supported audio file (WAV, AIFF, FLAC or Ogg Vorbis)");
+        return juce::Result::fail (unsupportedAudioFileMessage (file));
 
     if (reader->numChannels < 1 || reader->numChannels > 2)
         return juce::Result::fail ("cannot use " + path + ": it has " + juce::String (reader->numChannels)

@@ -20,6 +20,14 @@ struct AudioTrack
     juce::String getName() const    { return file.getFileNameWithoutExtension(); }
 };
 
+/** Opens an audio file for reading, or fails with "cannot read <path>: <why>" when it is a
+    directory, missing or cannot be opened.
+*/
+juce::Result openAudioFileStream (const juce::File& file, std::unique_ptr<juce::FileInputStream>& stream);
+
+/** The message for a file that no registered audio format can read. */
+juce::String unsupportedAudioFileMessage (const juce::File& file);
+
 /** Reads tracks with JUCE's audio formats (WAV, AIFF, FLAC, Ogg Vorbis). */
 class AudioTrackReader
 {

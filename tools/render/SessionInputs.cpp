@@ -1,5 +1,7 @@
 #include "SessionInputs.h"
 
+#include "AudioTracks.h"
+
 namespace
 {
     /** Passes reads through and notes any that come back short, which inside the audio data
@@ -46,24 +48,17 @@ SessionInputs::SessionInputs()
 juce::Result SessionInputs::openFile (const juce::File& file, InputFile& input)
 {
     const auto path = file.getFullPathName();
+    std::unique_ptr<juce::FileInputStream> stream;
 
-    if (file.isDirectory())
-        return juce::Result::fail ("cannot read " + path + ": it is a directory");
-
-    if (! file.existsAsFile())
-        return juce::Result::fail ("cannot read " + path + ": no such file");
-
-    auto stream = file.createInputStream();
-
-    if (stream == nullptr || stream->failedToOpen())
-        return juce::Result::fail ("cannot read " + path + ": the file cannot be opened");
+    if (const auto opened = openAudioFileStream (file, stream); opened.failed())
+        return opened;
 
     input.endedEarly = std::make_shared<bool> (false);
     input.reader.reset (formats.createReaderFor (std::make_unique<ShortReadWatcher> (std::move (stream), input.endedEarly)));
     auto* reader = input.reader.get();
 
     if (reader == nullptr)
-        return juce::Result::fail ("cannot read " + path + ": not a supported audio file (WAV, AIFF, FLAC or Ogg Vorbis)");
+        return juce::Result::fail (unsupportedAudioFileMessage (file));
 
     if (reader->lengthInSamples <= 0 || reader->sampleRate <= 0.0 || reader->numChannels < 1)
         return juce::Result::fail ("cannot use " + path + ": it holds no audio");
