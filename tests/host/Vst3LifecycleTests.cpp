@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <thread>
 
 namespace
@@ -174,12 +175,25 @@ namespace
     };
 }
 
-TEST (Vst3Lifecycle, ActivationAndProcessingInEveryLegalOrderRepeated)
+/** A hosted instance and its VST3 component, switched on as a host would use it. */
+class Vst3Lifecycle  : public ::testing::Test
 {
-    auto instance = HostedPlugin::create();
-    ASSERT_NE (instance, nullptr);
-    Component vst (*instance);
-    ASSERT_NE (vst.processor, nullptr);
+protected:
+    void SetUp() override
+    {
+        instance = HostedPlugin::create();
+        ASSERT_NE (instance, nullptr);
+        hosted.emplace (*instance);
+        ASSERT_NE (hosted->processor, nullptr);
+    }
+
+    std::unique_ptr<juce::AudioPluginInstance> instance;
+    std::optional<Component> hosted;     // after the instance, so that it goes first
+};
+
+TEST_F (Vst3Lifecycle, ActivationAndProcessingInEveryLegalOrderRepeated)
+{
+    auto& vst = *hosted;
 
     for (int round = 0; round < 3; ++round)
     {
@@ -212,12 +226,9 @@ TEST (Vst3Lifecycle, ActivationAndProcessingInEveryLegalOrderRepeated)
     EXPECT_EQ (vst.component->setActive (false), kResultOk);
 }
 
-TEST (Vst3Lifecycle, ProcessingOnAnotherThreadThanTheSetUp)
+TEST_F (Vst3Lifecycle, ProcessingOnAnotherThreadThanTheSetUp)
 {
-    auto instance = HostedPlugin::create();
-    ASSERT_NE (instance, nullptr);
-    Component vst (*instance);
-    ASSERT_NE (vst.processor, nullptr);
+    auto& vst = *hosted;
 
     ASSERT_TRUE (vst.setup());
     ASSERT_EQ (vst.component->setActive (true), kResultOk);
@@ -238,12 +249,9 @@ TEST (Vst3Lifecycle, ProcessingOnAnotherThreadThanTheSetUp)
     EXPECT_EQ (vst.component->setActive (false), kResultOk);
 }
 
-TEST (Vst3Lifecycle, AProcessCallWithOnlyParameterChangesSetsThem)
+TEST_F (Vst3Lifecycle, AProcessCallWithOnlyParameterChangesSetsThem)
 {
-    auto instance = HostedPlugin::create();
-    ASSERT_NE (instance, nullptr);
-    Component vst (*instance);
-    ASSERT_NE (vst.processor, nullptr);
+    auto& vst = *hosted;
 
     ASSERT_TRUE (vst.setup());
     ASSERT_EQ (vst.component->setActive (true), kResultOk);
@@ -262,12 +270,9 @@ TEST (Vst3Lifecycle, AProcessCallWithOnlyParameterChangesSetsThem)
     EXPECT_TRUE (text.contains ("<PARAM id=\"maxAtten\" value=\"-60.0\"/>")) << text;
 }
 
-TEST (Vst3Lifecycle, BusesSwitchedOffAndOnAgain)
+TEST_F (Vst3Lifecycle, BusesSwitchedOffAndOnAgain)
 {
-    auto instance = HostedPlugin::create();
-    ASSERT_NE (instance, nullptr);
-    Component vst (*instance);
-    ASSERT_NE (vst.processor, nullptr);
+    auto& vst = *hosted;
     ASSERT_TRUE (vst.setup());
 
     for (const auto direction : { Vst::kInput, Vst::kOutput })
@@ -282,7 +287,9 @@ TEST (Vst3Lifecycle, BusesSwitchedOffAndOnAgain)
         ASSERT_EQ (output.size(), input.size());
 
         if (direction == Vst::kInput)
+        {
             EXPECT_TRUE (std::all_of (output.begin(), output.end(), [] (float x) { return x == 0.0f; }));
+        }
 
         EXPECT_EQ (vst.processor->setProcessing (false), kResultTrue);
         EXPECT_EQ (vst.component->setActive (false), kResultOk);
@@ -299,12 +306,9 @@ TEST (Vst3Lifecycle, BusesSwitchedOffAndOnAgain)
 }
 
 // A host that sends more samples than it announced in setupProcessing gets every one processed.
-TEST (Vst3Lifecycle, BlocksLongerThanAnnouncedAreProcessedWhole)
+TEST_F (Vst3Lifecycle, BlocksLongerThanAnnouncedAreProcessedWhole)
 {
-    auto instance = HostedPlugin::create();
-    ASSERT_NE (instance, nullptr);
-    Component vst (*instance);
-    ASSERT_NE (vst.processor, nullptr);
+    auto& vst = *hosted;
 
     ASSERT_TRUE (vst.setup (48000.0, 64));
     ASSERT_EQ (vst.component->setActive (true), kResultOk);
