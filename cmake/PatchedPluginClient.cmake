@@ -2,9 +2,10 @@
 #
 # The wrapper is JUCE's code, compiled into the bundle from the system's module sources. Its
 # reading of the private-data trailer in a component state, and its copying of blocks longer
-# than the host announced, need bounds checks that 7.0.5 lacks (see the patch for what and why). The module is copied into the build tree once per version
-# of the patch, patched there, and the wrapper target's VST3 source is pointed at the copy; the
-# installed JUCE stays untouched and every other module is used as installed.
+# than the host announced, need bounds checks that 7.0.5 lacks (see the patch for what and
+# why). The module is copied into the build tree once per version of the patch, patched there,
+# and the wrapper target's VST3 source is pointed at the copy; the installed JUCE stays
+# untouched and every other module is used as installed.
 
 set (HESTREL_JUCE_PATCH "${CMAKE_CURRENT_SOURCE_DIR}/patches/juce-7.0.5-vst3-wrapper-bounds.patch")
 
