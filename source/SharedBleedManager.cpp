@@ -103,33 +103,29 @@ float SharedBleedManager::computeTargetGain (int index, float bleedRejectDb) con
     if ((held & bitOf (index)) == 0)
         return 1.0f;
 
-    // One read of every held slot; the arithmetic below works on this copy only, so other
-    // instances publishing meanwhile cannot make it see two different values of one slot.
-    float level[maxSlots], weight[maxSlots];
+    // One pass in ascending slot order reads each held slot once: the sum, the loudest level
+    // and this slot's own values all come from that read, whatever others publish meanwhile.
+    float totalWeighted = 0.0f, loudestLevel = 0.0f, ownLevel = 0.0f, ownWeight = 0.0f;
 
     for (int i = 0; i < maxSlots; ++i)
     {
-        if ((held & bitOf (i)) != 0)
+        if ((held & bitOf (i)) == 0)
+            continue;
+
+        const auto level = levels[i].load (std::memory_order_relaxed);
+        const auto weight = weights[i].load (std::memory_order_relaxed);
+
+        totalWeighted += level * weight;
+        loudestLevel = juce::jmax (loudestLevel, level);
+
+        if (i == index)
         {
-            level[i] = levels[i].load (std::memory_order_relaxed);
-            weight[i] = weights[i].load (std::memory_order_relaxed);
+            ownLevel = level;
+            ownWeight = weight;
         }
     }
 
-    float totalWeighted = 0.0f;
-
-    for (int i = 0; i < maxSlots; ++i)
-        if ((held & bitOf (i)) != 0)
-            totalWeighted += level[i] * weight[i];
-
-    const auto ownLevel = level[index];
-    const auto ownWeighted = weight[index] * ownLevel;
-
-    float loudestLevel = 0.0f;
-
-    for (int i = 0; i < maxSlots; ++i)
-        if ((held & bitOf (i)) != 0)
-            loudestLevel = juce::jmax (loudestLevel, level[i]);
+    const auto ownWeighted = ownWeight * ownLevel;
 
     // Nobody carries a usable weighted signal: everyone stays at unity.
     if (totalWeighted < silentLevel)

@@ -18,8 +18,8 @@
     Hosts run tracks on several audio threads at once, and every instance touches the table
     twice per sample, so the per-sample path takes no lock and never waits: levels and weights
     are relaxed atomics, each entry written only by the instance that holds the slot, and the
-    held flags are the bits of one atomic word. A computation reads every held slot once into
-    locals and does its arithmetic on that copy. Claiming and freeing a slot (message thread,
+    held flags are the bits of one atomic word. A computation reads every held slot once, in
+    one pass, and does its arithmetic on what it read. Claiming and freeing a slot (message thread,
     rare) still happen under a lock, so two new instances can never claim the same slot.
 */
 class SharedBleedManager
