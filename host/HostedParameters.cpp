@@ -4,23 +4,20 @@
 
 namespace
 {
-    const char* getDisplayNameFor (const juce::String& parameterID)
+    /** The plug-in's identity of a parameter ID, or nullptr for an ID it does not have. */
+    const ParameterIdentity* findIdentity (const juce::String& parameterID) noexcept
     {
         for (const auto& parameter : hestrelParameters)
             if (parameterID == parameter.parameterID)
-                return parameter.displayName;
+                return &parameter;
 
-        return "";
+        return nullptr;
     }
 }
 
 bool HestrelHost::isParameterID (const juce::String& parameterID) noexcept
 {
-    for (const auto& parameter : hestrelParameters)
-        if (parameterID == parameter.parameterID)
-            return true;
-
-    return false;
+    return findIdentity (parameterID) != nullptr;
 }
 
 juce::String HestrelHost::listParameterIDs()
@@ -41,7 +38,9 @@ juce::String HestrelHost::getVst3ParameterID (const juce::String& parameterID)
 
 juce::AudioProcessorParameter* HestrelHost::findParameter (juce::AudioPluginInstance& instance, const juce::String& parameterID)
 {
-    if (! isParameterID (parameterID))
+    const auto* identity = findIdentity (parameterID);
+
+    if (identity == nullptr)
         return nullptr;
 
     const auto vst3ID = getVst3ParameterID (parameterID);
@@ -53,7 +52,7 @@ juce::AudioProcessorParameter* HestrelHost::findParameter (juce::AudioPluginInst
             if (hosted->getParameterID() == vst3ID || hosted->getParameterID() == parameterID)
                 return parameter;
 
-        if (byName == nullptr && parameter->getName (100) == getDisplayNameFor (parameterID))
+        if (byName == nullptr && parameter->getName (100) == identity->displayName)
             byName = parameter;
     }
 
