@@ -15,25 +15,27 @@ RoundRobinRenderer::RoundRobinRenderer (const juce::Array<juce::AudioProcessor*>
     }
 }
 
-void RoundRobinRenderer::processRound (const juce::Array<juce::AudioBuffer<float>*>& trackBlocks, int numSamples)
+void RoundRobinRenderer::processRound (const juce::Array<juce::AudioBuffer<float>*>& inputs,
+                                       const juce::Array<juce::AudioBuffer<float>*>& outputs, int numSamples)
 {
-    jassert (trackBlocks.size() == instances.size());
+    jassert (inputs.size() == instances.size() && outputs.size() == instances.size());
 
     for (int t = 0; t < instances.size(); ++t)
     {
-        auto& track = *trackBlocks.getUnchecked (t);
+        const auto& input = *inputs.getUnchecked (t);
+        auto& output = *outputs.getUnchecked (t);
         auto& work = *workBuffers.getUnchecked (t);
 
         work.setSize (work.getNumChannels(), numSamples, false, false, true);
         work.clear();
 
-        for (int ch = 0; ch < track.getNumChannels(); ++ch)
-            work.copyFrom (ch, 0, track, ch, 0, numSamples);
+        for (int ch = 0; ch < input.getNumChannels(); ++ch)
+            work.copyFrom (ch, 0, input, ch, 0, numSamples);
 
         midi.clear();
         instances.getUnchecked (t)->processBlock (work, midi);
 
-        for (int ch = 0; ch < track.getNumChannels(); ++ch)
-            track.copyFrom (ch, 0, work, ch, 0, numSamples);
+        for (int ch = 0; ch < output.getNumChannels(); ++ch)
+            output.copyFrom (ch, 0, work, ch, 0, numSamples);
     }
 }

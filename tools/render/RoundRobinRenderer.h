@@ -13,10 +13,12 @@ public:
     /** The instances must be prepared for the block size and for the tracks' channel counts. */
     RoundRobinRenderer (const juce::Array<juce::AudioProcessor*>& instances, const juce::Array<int>& channelsPerTrack, int blockSize);
 
-    /** Processes one round in place: every track's block (its channels, numSamples <= blockSize)
-        goes through its instance, in track order.
+    /** Processes one round: every track's input block (its channels, numSamples <= blockSize)
+        goes through its instance, in track order, and the result lands in that track's output
+        block. The inputs are only read.
     */
-    void processRound (const juce::Array<juce::AudioBuffer<float>*>& trackBlocks, int numSamples);
+    void processRound (const juce::Array<juce::AudioBuffer<float>*>& inputs,
+                       const juce::Array<juce::AudioBuffer<float>*>& outputs, int numSamples);
 
 private:
     juce::Array<juce::AudioProcessor*> instances;

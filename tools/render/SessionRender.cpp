@@ -104,7 +104,7 @@ juce::Result SessionRender::run (StagedFiles& staged, const juce::Array<juce::Au
     std::vector<std::deque<std::pair<float, float>>> pendingFrames ((size_t) numTracks);
     std::vector<std::unique_ptr<GainFrameBuilder>> frameBuilders;
     std::vector<float> gains ((size_t) blockSize);
-    const auto frameLength = juce::jmax (1, juce::roundToInt (sampleRate * frameSeconds));
+    const auto frameLength = GainFrameBuilder::frameLengthFor (sampleRate, frameSeconds);
     const auto totalFrames = (length + frameLength - 1) / frameLength;
 
     summaries.clear();
@@ -166,10 +166,7 @@ juce::Result SessionRender::run (StagedFiles& staged, const juce::Array<juce::Au
         if (const auto read = inputs.readBlock (start, numSamples, inputPointers); read.failed())
             return read;
 
-        for (int t = 0; t < numTracks; ++t)
-            cleanedBlocks.getUnchecked (t)->makeCopyOf (*inputBlocks.getUnchecked (t), true);
-
-        renderer.processRound (cleanedPointers, numSamples);
+        renderer.processRound (inputPointers, cleanedPointers, numSamples);
 
         for (int t = 0; t < numTracks; ++t)
         {
