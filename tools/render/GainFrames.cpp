@@ -4,8 +4,13 @@
 
 GainFrameBuilder::GainFrameBuilder (double sampleRate, double frameSeconds, FrameCallback callback)
     : onFrame (std::move (callback)),
-      frameLength (juce::jmax (1, juce::roundToInt (sampleRate * frameSeconds)))
+      frameLength (frameLengthFor (sampleRate, frameSeconds))
 {
+}
+
+int GainFrameBuilder::frameLengthFor (double sampleRate, double frameSeconds) noexcept
+{
+    return juce::jmax (1, juce::roundToInt (sampleRate * frameSeconds));
 }
 
 void GainFrameBuilder::add (const juce::AudioBuffer<float>& input, const float* gains, int numSamples)

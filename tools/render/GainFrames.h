@@ -39,8 +39,8 @@ public:
     /** Hands on the last, shorter frame, if one is open. */
     void finish();
 
-    /** Samples per frame. */
-    int getFrameLength() const noexcept    { return frameLength; }
+    /** Samples per frame at this sample rate and frame duration (at least one). */
+    static int frameLengthFor (double sampleRate, double frameSeconds) noexcept;
 
 private:
     FrameCallback onFrame;

@@ -1,5 +1,6 @@
 #include "RenderJob.h"
 
+#include "GainFrames.h"
 #include "HostedPlugins.h"
 #include "InterruptGuard.h"
 #include "ProgressBar.h"
@@ -138,6 +139,13 @@ namespace
         return std::nullopt;
     }
 
+    /** Why the run must stop now, or nothing when no stopping signal has arrived. */
+    juce::String interruptionMessage()
+    {
+        const auto signal = InterruptGuard::getSignal();
+        return signal != 0 ? "interrupted by " + InterruptGuard::getSignalName (signal) + "; nothing was written" : juce::String();
+    }
+
     /** Render, measure and write: the whole session streamed into temporary files. */
     StageResult renderToStagedFiles (SessionInputs& inputs, HostedPlugins& plugins, const juce::Array<float>& noiseFloors,
                                      StagedFiles& staged, SessionRender& render)
@@ -148,19 +156,17 @@ namespace
             instances.add (&plugins[t]);
 
         ProgressBar progressBar ((double) inputs.getLength() / inputs.getSampleRate());
-        auto interrupted = []
-        {
-            const auto signal = InterruptGuard::getSignal();
-            return signal != 0 ? "interrupted by " + InterruptGuard::getSignalName (signal) + "; nothing was written" : juce::String();
-        };
 
         const auto rendered = render.run (staged, instances, noiseFloors,
                                           [&progressBar] (double done) { progressBar.update (done); },
-                                          interrupted);
+                                          interruptionMessage);
 
         if (rendered.failed())
-            return JobError { staged.nameTargetsIn (rendered).getErrorMessage() + (InterruptGuard::getSignal() != 0 ? "" : "; nothing was replaced"),
-                              InterruptGuard::getSignal() != 0 ? 128 + InterruptGuard::getSignal() : 1 };
+        {
+            const auto signal = InterruptGuard::getSignal();
+            return JobError { staged.nameTargetsIn (rendered).getErrorMessage() + (signal != 0 ? "" : "; nothing was replaced"),
+                              signal != 0 ? 128 + signal : 1 };
+        }
 
         return std::nullopt;
     }
@@ -168,8 +174,8 @@ namespace
     /** Write: the temporary files renamed into place, once nothing stands in their way. */
     StageResult moveIntoPlace (const RenderOptions& options, StagedFiles& staged)
     {
-        if (const auto signal = InterruptGuard::getSignal(); signal != 0)
-            return JobError { "interrupted by " + InterruptGuard::getSignalName (signal) + "; nothing was written", 128 + signal };
+        if (const auto message = interruptionMessage(); message.isNotEmpty())
+            return JobError { message, 128 + InterruptGuard::getSignal() };
 
         if (auto error = failed (staged.checkTargetsStillFree (options.force)))
             return error;
@@ -187,7 +193,7 @@ namespace
             out << render.getSummaries()[t].format (tracks[t].name) << "\n";
 
         if (plan.mix != juce::File())
-            out << "mix: peak " << juce::String (juce::Decibels::gainToDecibels (render.getMixPeak(), -120.0f), 1)
+            out << "mix: peak " << juce::String (amplitudeToDecibels (render.getMixPeak()), 1)
                 << " dBFS" << (render.getMixPeak() > 1.0f ? " (above full scale: turn it down before converting to integer)" : "")
                 << ", " << (plan.mixChannels == 1 ? "mono" : "stereo") << ", written to " << plan.mix.getFullPathName() << "\n";
 
