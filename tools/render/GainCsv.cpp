@@ -1,6 +1,7 @@
 #include "GainCsv.h"
 
 #include "GainFrames.h"
+#include "StagedFiles.h"
 
 juce::Result GainCsvWriter::open (const juce::File& fileToWrite, const juce::StringArray& trackNames, double secondsPerFrame)
 {
@@ -9,7 +10,7 @@ juce::Result GainCsvWriter::open (const juce::File& fileToWrite, const juce::Str
     frameSeconds = secondsPerFrame;
     stream = std::make_unique<juce::FileOutputStream> (file, 1 << 16);
 
-    if (stream->failedToOpen() || ! stream->setPosition (0) || ! stream->truncate().wasOk())
+    if (! isOpenAndEmpty (*stream))
         return juce::Result::fail ("cannot write " + file.getFullPathName());
 
     juce::String header ("time_s");

@@ -1,5 +1,7 @@
 #include "GainPlot.h"
 
+#include "StagedFiles.h"
+
 namespace
 {
     constexpr int imageWidth = 1400;
@@ -190,7 +192,7 @@ juce::Result writeGainPlot (const juce::File& file, const juce::StringArray& tra
     const auto image = drawGainPlot (trackNames, traces);
     juce::FileOutputStream stream (file);
 
-    if (stream.failedToOpen() || ! stream.setPosition (0) || ! stream.truncate().wasOk())
+    if (! isOpenAndEmpty (stream))
         return juce::Result::fail ("cannot write " + file.getFullPathName());
 
     juce::PNGImageFormat png;

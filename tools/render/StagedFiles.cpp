@@ -47,3 +47,8 @@ juce::Result StagedFiles::nameTargetsIn (const juce::Result& result) const
 
     return juce::Result::fail (message);
 }
+
+bool isOpenAndEmpty (juce::FileOutputStream& stream)
+{
+    return ! stream.failedToOpen() && stream.setPosition (0) && stream.truncate().wasOk();
+}

@@ -35,3 +35,8 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE (StagedFiles)
 };
+
+/** True when the stream's file opened and is empty from the start: a temporary file that
+    already held something must not keep a tail of it behind what is written now.
+*/
+bool isOpenAndEmpty (juce::FileOutputStream& stream);

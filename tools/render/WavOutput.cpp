@@ -1,5 +1,7 @@
 #include "WavOutput.h"
 
+#include "StagedFiles.h"
+
 namespace
 {
     /** JUCE's WAV writer always marks 32-bit data as float. After writing integer samples, this
@@ -71,7 +73,7 @@ juce::Result WavOutput::open (const juce::File& fileToWrite, int channels, doubl
 
     auto output = std::make_unique<juce::FileOutputStream> (file);
 
-    if (output->failedToOpen() || ! output->setPosition (0) || ! output->truncate().wasOk())
+    if (! isOpenAndEmpty (*output))
         return fail ("the file cannot be created");
 
     juce::WavAudioFormat wav;
