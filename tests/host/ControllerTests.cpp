@@ -4,6 +4,8 @@
 
 #include "HostedPlugin.h"
 
+#include <HestrelBundle.h>
+
 #include <gtest/gtest.h>
 
 #include <pluginterfaces/base/ipluginbase.h>
@@ -20,23 +22,10 @@ namespace
 {
     using namespace Steinberg;
 
-    Vst::IComponent* componentOf (juce::AudioPluginInstance& instance)
-    {
-        struct Visitor  : public juce::ExtensionsVisitor
-        {
-            void visitVST3Client (const VST3Client& client) override    { component = client.getIComponentPtr(); }
-            Vst::IComponent* component = nullptr;
-        };
-
-        Visitor visitor;
-        instance.getExtensions (visitor);
-        return visitor.component;
-    }
-
     /** A new controller from the bundle's factory (the module JUCE's host already loaded). */
     Vst::IEditController* createController()
     {
-        const auto library = HostedPlugin::bundle().getChildFile ("Contents/x86_64-linux/Hestrel.so");
+        const auto library = HestrelHost::getBundleLibrary (HostedPlugin::bundle());
         auto* handle = dlopen (library.getFullPathName().toRawUTF8(), RTLD_NOW | RTLD_NOLOAD);
 
         if (handle == nullptr)
@@ -78,7 +67,7 @@ TEST (Controller, NanFromTheHostReadsBackAsTheDefault)
     ASSERT_EQ (controller->initialize (nullptr), kResultTrue);
 
     auto* controllerPoint = query<Vst::IConnectionPoint> (controller);
-    auto* componentPoint = query<Vst::IConnectionPoint> (componentOf (*instance));
+    auto* componentPoint = query<Vst::IConnectionPoint> (HostedPlugin::componentOf (*instance));
     ASSERT_NE (controllerPoint, nullptr);
     ASSERT_NE (componentPoint, nullptr);
     ASSERT_EQ (controllerPoint->connect (componentPoint), kResultTrue);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pluginterfaces/vst/ivstcomponent.h>
+
 juce::File& HostedPlugin::bundle()
 {
     static juce::File file;
@@ -23,4 +25,21 @@ std::unique_ptr<juce::AudioPluginInstance> HostedPlugin::create (double sampleRa
     auto instance = HestrelHost::createInstance (describe(), sampleRate, blockSize, error);
     EXPECT_NE (instance, nullptr) << error;
     return instance;
+}
+
+Steinberg::Vst::IComponent* HostedPlugin::componentOf (juce::AudioPluginInstance& instance)
+{
+    struct Visitor  : public juce::ExtensionsVisitor
+    {
+        void visitVST3Client (const VST3Client& client) override
+        {
+            component = static_cast<Steinberg::Vst::IComponent*> (client.getIComponentPtr());
+        }
+
+        Steinberg::Vst::IComponent* component = nullptr;
+    };
+
+    Visitor visitor;
+    instance.getExtensions (visitor);
+    return visitor.component;
 }

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+namespace Steinberg::Vst { class IComponent; }
+
 /** The bundle under test; everything else about hosting it comes from the host library. */
 namespace HostedPlugin
 {
@@ -15,4 +17,7 @@ namespace HostedPlugin
 
     /** A new instance, created on the message thread; a failure is a failed expectation. */
     std::unique_ptr<juce::AudioPluginInstance> create (double sampleRate = 48000.0, int blockSize = 256);
+
+    /** The hosted instance's VST3 component, through JUCE's extensions visitor. */
+    Steinberg::Vst::IComponent* componentOf (juce::AudioPluginInstance&);
 }

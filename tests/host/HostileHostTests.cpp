@@ -27,10 +27,7 @@ namespace
 
         if (instance != nullptr)
         {
-            juce::AudioProcessor::BusesLayout layout;
-            layout.inputBuses.add (juce::AudioChannelSet::stereo());
-            layout.outputBuses.add (juce::AudioChannelSet::stereo());
-            EXPECT_TRUE (instance->setBusesLayout (layout));
+            EXPECT_TRUE (HestrelHost::setChannelLayout (*instance, 2).wasOk());
         }
 
         return instance;

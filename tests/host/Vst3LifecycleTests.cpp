@@ -69,28 +69,10 @@ namespace
         return (Vst::ParamID) HestrelHost::getVst3ParameterID (parameterID).getLargeIntValue();
     }
 
-    /** The hosted instance's VST3 component, through JUCE's typesafe visitor. */
-    Vst::IComponent* componentOf (juce::AudioPluginInstance& instance)
-    {
-        struct Visitor  : public juce::ExtensionsVisitor
-        {
-            void visitVST3Client (const VST3Client& client) override
-            {
-                component = static_cast<Vst::IComponent*> (client.getIComponentPtr());
-            }
-
-            Vst::IComponent* component = nullptr;
-        };
-
-        Visitor visitor;
-        instance.getExtensions (visitor);
-        return visitor.component;
-    }
-
     struct Component
     {
         explicit Component (juce::AudioPluginInstance& instance)
-            : component (componentOf (instance))
+            : component (HostedPlugin::componentOf (instance))
         {
             if (component != nullptr)
             {
