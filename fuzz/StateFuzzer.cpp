@@ -13,6 +13,7 @@
 
 #include "PluginProcessor.h"
 #include "StateTextCheck.h"
+#include "../tests/common/StateBlob.h"
 
 #include <cmath>
 #include <cstdio>
@@ -32,12 +33,7 @@ namespace
         if (size >= 4 && std::memcmp (data, "VC2!", 4) == 0)
             return { data, size };
 
-        juce::MemoryOutputStream out;
-        out.writeInt (0x21324356);
-        out.writeInt ((int) size);
-        out.write (data, size);
-        out.writeByte (0);
-        return out.getMemoryBlock();
+        return stateBlobAround (std::string (reinterpret_cast<const char*> (data), size));
     }
 
     juce::MemoryBlock save (juce::AudioProcessor& p)

@@ -1,6 +1,6 @@
 #include "PluginProcessor.h"
 #include "SharedBleedManager.h"
-#include "StateBlob.h"
+#include "../common/StateBlob.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The strict check of a state's XML text, alone and in front of the processor's loading.
 
 #include "PluginProcessor.h"
-#include "StateBlob.h"
+#include "../common/StateBlob.h"
 #include "StateTextCheck.h"
 
 #include <gtest/gtest.h>
