@@ -36,8 +36,6 @@ namespace
         library.replaceWithText ("not a shared object");
     }
 
-    juce::String path (const TemporaryDirectory& dir, const char* name)    { return (dir / name).getFullPathName(); }
-
     const ErrorCase errorCases[] {
         { "MissingFile", [] (auto& d) { return juce::StringArray { "--out", path (d, "out"), path (d, "a.wav"), path (d, "nothere.wav") }; },
           "no such file" },

@@ -54,6 +54,44 @@ namespace
     {
         return "'" + text.replace ("'", "'\\''") + "'";
     }
+
+    /** The shell command that runs the tool in a folder with its output in two files; with
+        replaceShell the tool takes the shell's process, so signals reach it directly.
+    */
+    juce::String toolCommand (const juce::StringArray& arguments, const juce::File& workingDirectory,
+                              const juce::File& outFile, const juce::File& errFile, bool replaceShell)
+    {
+        juce::String command = "cd " + shellQuote (workingDirectory.getFullPathName()) + " && "
+                             + (replaceShell ? "exec " : "") + shellQuote (RenderTestPaths::tool.getFullPathName());
+
+        for (const auto& argument : arguments)
+            command << " " << shellQuote (argument);
+
+        command << " > " << shellQuote (outFile.getFullPathName()) << " 2> " << shellQuote (errFile.getFullPathName()) << " < /dev/null";
+        return command;
+    }
+
+    /** What the tool said, from its two files. */
+    ToolRun collectRun (int exitCode, const juce::File& outFile, const juce::File& errFile)
+    {
+        ToolRun run;
+        run.exitCode = exitCode;
+        run.out = outFile.loadFileAsString();
+
+        // A Debug build of JUCE greets on stderr; that is not the tool speaking.
+        auto errLines = juce::StringArray::fromLines (errFile.loadFileAsString());
+        errLines.removeString (juce::SystemStats::getJUCEVersion());
+        errLines.removeEmptyStrings();
+        run.err = errLines.joinIntoString ("\n");
+        return run;
+    }
+
+    juce::StringArray withPlugin (const juce::StringArray& arguments)
+    {
+        juce::StringArray all { "--plugin", RenderTestPaths::plugin.getFullPathName() };
+        all.addArray (arguments);
+        return all;
+    }
 }
 
 ToolRun runRenderTool (const juce::StringArray& arguments, const juce::File& workingDirectory)
@@ -61,23 +99,8 @@ ToolRun runRenderTool (const juce::StringArray& arguments, const juce::File& wor
     const auto outFile = juce::File::createTempFile ("out.txt");
     const auto errFile = juce::File::createTempFile ("err.txt");
 
-    juce::String command = "cd " + shellQuote (workingDirectory.getFullPathName()) + " && " + shellQuote (RenderTestPaths::tool.getFullPathName());
-
-    for (const auto& argument : arguments)
-        command << " " << shellQuote (argument);
-
-    command << " > " << shellQuote (outFile.getFullPathName()) << " 2> " << shellQuote (errFile.getFullPathName()) << " < /dev/null";
-
-    ToolRun run;
-    const auto status = std::system (command.toRawUTF8());
-    run.exitCode = WIFEXITED (status) ? WEXITSTATUS (status) : -1;
-    run.out = outFile.loadFileAsString();
-
-    // A Debug build of JUCE greets on stderr; that is not the tool speaking.
-    auto errLines = juce::StringArray::fromLines (errFile.loadFileAsString());
-    errLines.removeString (juce::SystemStats::getJUCEVersion());
-    errLines.removeEmptyStrings();
-    run.err = errLines.joinIntoString ("\n");
+    const auto status = std::system (toolCommand (arguments, workingDirectory, outFile, errFile, false).toRawUTF8());
+    const auto run = collectRun (WIFEXITED (status) ? WEXITSTATUS (status) : -1, outFile, errFile);
 
     outFile.deleteFile();
     errFile.deleteFile();
@@ -86,9 +109,7 @@ ToolRun runRenderTool (const juce::StringArray& arguments, const juce::File& wor
 
 ToolRun runRenderToolWithPlugin (const juce::StringArray& arguments, const juce::File& workingDirectory)
 {
-    juce::StringArray all { "--plugin", RenderTestPaths::plugin.getFullPathName() };
-    all.addArray (arguments);
-    return runRenderTool (all, workingDirectory);
+    return runRenderTool (withPlugin (arguments), workingDirectory);
 }
 
 ToolRun runRenderToolWithFileSizeLimit (const juce::StringArray& arguments, const juce::File& workingDirectory, long maxBytes)
@@ -108,13 +129,7 @@ ToolRun runRenderToolWithFileSizeLimit (const juce::StringArray& arguments, cons
 BackgroundToolRun::BackgroundToolRun (const juce::StringArray& arguments, const juce::File& workingDirectory)
     : outFile (juce::File::createTempFile ("out.txt")), errFile (juce::File::createTempFile ("err.txt"))
 {
-    juce::String command = "cd " + shellQuote (workingDirectory.getFullPathName()) + " && exec " + shellQuote (RenderTestPaths::tool.getFullPathName())
-                           + " --plugin " + shellQuote (RenderTestPaths::plugin.getFullPathName());
-
-    for (const auto& argument : arguments)
-        command << " " << shellQuote (argument);
-
-    command << " > " << shellQuote (outFile.getFullPathName()) << " 2> " << shellQuote (errFile.getFullPathName()) << " < /dev/null";
+    const auto command = toolCommand (withPlugin (arguments), workingDirectory, outFile, errFile, true);
 
     pid = fork();
 
@@ -168,14 +183,8 @@ ToolRun BackgroundToolRun::wait()
     waitpid (pid, &status, 0);
     pid = -1;
 
-    ToolRun run;
-    run.exitCode = WIFEXITED (status) ? WEXITSTATUS (status) : WIFSIGNALED (status) ? 128 + WTERMSIG (status) : -1;
-    run.out = outFile.loadFileAsString();
-    auto errLines = juce::StringArray::fromLines (errFile.loadFileAsString());
-    errLines.removeString (juce::SystemStats::getJUCEVersion());
-    errLines.removeEmptyStrings();
-    run.err = errLines.joinIntoString ("\n");
-    return run;
+    return collectRun (WIFEXITED (status) ? WEXITSTATUS (status) : WIFSIGNALED (status) ? 128 + WTERMSIG (status) : -1,
+                       outFile, errFile);
 }
 
 juce::StringArray hiddenFilesIn (const juce::File& directory)

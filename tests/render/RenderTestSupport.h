@@ -30,6 +30,9 @@ private:
     juce::File directory;
 };
 
+/** The full path of a file in a temporary directory, as a command-line argument. */
+inline juce::String path (const TemporaryDirectory& dir, const char* name)    { return (dir / name).getFullPathName(); }
+
 /** A 64-bit FNV-1a digest of a file's bytes, to tell whether it changed. */
 juce::String fileDigest (const juce::File& file);
 

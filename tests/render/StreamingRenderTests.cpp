@@ -8,8 +8,6 @@ namespace
 {
     constexpr double rate = 48000.0;
 
-    juce::String path (const TemporaryDirectory& dir, const char* name)    { return (dir / name).getFullPathName(); }
-
     /** Three mics of noise bursts at different levels, so their gains differ. */
     juce::AudioBuffer<float> makeRecorderChannels (int length)
     {
